@@ -1,0 +1,6 @@
+// The command-line tail: the process's command line without the program's
+// own name, cut by the four rules in command_tail.cpp rather than by the C
+// runtime's argument parsing, which treats quotes and TABs differently.
+#pragma once
+
+const char* CommandLineTail(const char* commandLine);

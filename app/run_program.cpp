@@ -1,0 +1,83 @@
+#include "app/run_program.h"
+
+#include <shellapi.h>
+#include <stdarg.h>
+#include <stdio.h>
+
+#include "app/options.h"
+#include "expand/split_path.h"
+#include "items/clipboard_source.h"
+#include "items/item_list.h"
+#include "output/deliver_output.h"
+#include "version.h"
+
+char programFolder[kPathBufferSize];
+char settingsFilePath[kPathBufferSize];
+
+static const char kHelpFileName[] = "Tavrel.txt";
+
+// Formats into a path buffer, or leaves it empty when the text would not fit:
+// a cut path would name some other file.
+__attribute__((format(printf, 2, 3)))
+static void FormatPathOrEmpty(char* out, const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    int n = vsnprintf(out, kPathBufferSize, format, args);
+    va_end(args);
+    if (n < 0 || n >= kPathBufferSize) out[0] = '\0';
+}
+
+void FindProgramPaths(const char* exePath)
+{
+    PathParts parts;
+    SplitPath(exePath, &parts);
+    FormatPathOrEmpty(programFolder, "%s%s", parts.drive, parts.folder);
+    FormatPathOrEmpty(settingsFilePath, "%s%s%s.ini", parts.drive, parts.folder, parts.name);
+}
+
+const char* VersionBoxText()
+{
+    return TAVREL_PRODUCT_NAME " " TAVREL_VERSION_STRING "\r\n"
+           "\r\n"
+           "Puts the paths, names and URL parts of the items it is given\r\n"
+           "on the clipboard or in a text file, one line per item.\r\n"
+           "\r\n"
+           "Start it with /#h to open the help file.";
+}
+
+static void ShowVersionBox()
+{
+    MessageBoxA(nullptr, VersionBoxText(), TAVREL_PRODUCT_NAME, MB_OK | MB_ICONINFORMATION);
+}
+
+static void OpenHelpFile()
+{
+    // Room for the whole folder and the name: the help path is not kept.
+    char helpPath[2 * kPathBufferSize];
+    snprintf(helpPath, sizeof(helpPath), "%s%s", programFolder, kHelpFileName);
+    ShellExecuteA(nullptr, nullptr, helpPath, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+static bool CollectItems(const char* tail)
+{
+    ScanItems(tail, CommandLine);
+    if (itemList.count > 0) return true;
+    return runSettings.clipboardSource && CollectFromClipboard() == 1;
+}
+
+int RunProgram(HINSTANCE, HINSTANCE, const char* tail, int)
+{
+    LoadCodePageLeadBytes();
+    char exePath[2 * kPathBufferSize] = {};
+    GetModuleFileNameA(nullptr, exePath, sizeof(exePath));
+    FindProgramPaths(exePath);
+    ParseOptions(tail);
+    if (CollectItems(tail)) {
+        DeliverOutput(runSettings.templateText);
+        return 0;
+    }
+    if (runSettings.showVersion) ShowVersionBox();
+    if (runSettings.showHelp) OpenHelpFile();
+    return 0;
+}

@@ -1,0 +1,24 @@
+// Path splitting: drive, folder, name and extension of a path, read as
+// characters of the ANSI code page so that the second byte of a double-byte
+// character is never taken for a separator, a dot or a colon. Also owns the
+// code page's lead-byte table, read once at start-up.
+#pragma once
+
+constexpr int kPathPartSize = 260;
+// Folder, name and extension keep at most this many bytes each.
+constexpr int kPathPartMaxLength = 255;
+
+struct PathParts {
+    char drive[kPathPartSize];
+    char folder[kPathPartSize];
+    char name[kPathPartSize];
+    char extension[kPathPartSize];
+};
+
+// Reads the ANSI code page's lead-byte ranges (GetACP, GetCPInfo).
+void LoadCodePageLeadBytes();
+
+// True when the byte starts a double-byte character of the ANSI code page.
+bool IsAnsiLeadByte(unsigned char byte);
+
+void SplitPath(const char* path, PathParts* parts);

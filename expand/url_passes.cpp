@@ -1,0 +1,1 @@
+#include "expand/url_passes.h"

@@ -1,0 +1,7 @@
+// Opening the shared clipboard. Clipboard managers and other programs hold it
+// for a few milliseconds at a time, so one refusal is no reason to give up.
+#pragma once
+
+// Opens the clipboard with no owner window, retrying for about a quarter of
+// a second; true when it is open and must be closed by the caller.
+bool OpenClipboardPatiently();

@@ -1,0 +1,3 @@
+#include "items/clipboard_source.h"
+
+int CollectFromClipboard() { return 0; }

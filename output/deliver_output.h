@@ -1,0 +1,5 @@
+// Result assembly: the expanded lines of all items joined with CR LF, handed
+// to the clipboard as CF_TEXT or to the file writer.
+#pragma once
+
+void DeliverOutput(const char* templateText);

@@ -1,0 +1,3 @@
+#include "output/save_output.h"
+
+int SaveOutputToFile(const char*, OutputMode) { return 0; }

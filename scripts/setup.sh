@@ -1,0 +1,31 @@
+#!/bin/sh
+# Installs, through apt-get, whatever the build and the tests need and this
+# Debian machine lacks: the mingw-w64 cross compilers, Wine, Xvfb, CMake,
+# Ninja, the GoogleTest sources and the ja_JP.UTF-8 locale.
+set -eu
+need=""
+want() { dpkg -s "$1" >/dev/null 2>&1 || need="$need $1"; }
+want g++-mingw-w64-x86-64-posix
+want g++-mingw-w64-i686-posix
+want wine
+want wine64
+want xvfb
+want xauth
+want cmake
+want ninja-build
+want googletest
+want locales
+want python3
+if [ -n "$need" ]; then
+  echo "installing:$need"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q $need
+fi
+# Code page 932 runs need the UTF-8 Japanese locale: Wine then gives Shift-JIS
+# names to the ANSI functions.
+if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
+  sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
+  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
+  locale-gen
+fi

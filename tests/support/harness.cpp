@@ -1,0 +1,199 @@
+#include "tests/support/harness.h"
+
+#include <stdio.h>
+
+namespace harness {
+
+const char kClipboardSentinel[] = "clipboard sentinel \x01\x7f";
+
+std::string BuildFolder()
+{
+    char path[MAX_PATH * 2] = {};
+    GetModuleFileNameA(nullptr, path, sizeof(path));
+    std::string folder(path);
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+std::string BuiltTavrelPath() { return BuildFolder() + "Tavrel.exe"; }
+
+ScratchFolder::ScratchFolder()
+{
+    static int counter = 0;
+    char temp[MAX_PATH] = {};
+    GetTempPathA(sizeof(temp), temp);
+    char name[MAX_PATH];
+    snprintf(name, sizeof(name), "%stavrel-%lu-%d-%lu", temp, GetCurrentProcessId(), ++counter, GetTickCount());
+    path_ = name;
+    CreateDirectoryA(path_.c_str(), nullptr);
+}
+
+ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
+
+static void CreateParents(const std::string& path)
+{
+    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
+        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+}
+
+std::string ScratchFolder::File(const std::string& relative, const std::string& bytes) const
+{
+    std::string path = Join(relative);
+    CreateParents(path);
+    WriteBytes(path, bytes);
+    return path;
+}
+
+std::string ScratchFolder::Folder(const std::string& relative) const
+{
+    std::string path = Join(relative);
+    CreateParents(path + "\\");
+    return path;
+}
+
+void RemoveTree(const std::string& path)
+{
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do {
+            std::string name = found.cFileName;
+            if (name == "." || name == "..") continue;
+            std::string child = path + "\\" + name;
+            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
+            else DeleteFileA(child.c_str());
+        } while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    RemoveDirectoryA(path.c_str());
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return;
+    DWORD written = 0;
+    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(file);
+}
+
+std::string ReadBytes(const std::string& path, bool* exists)
+{
+    std::string bytes;
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (exists) *exists = file != INVALID_HANDLE_VALUE;
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    char chunk[65536];
+    DWORD read = 0;
+    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
+    CloseHandle(file);
+    return bytes;
+}
+
+bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string CopyTavrelAs(const std::string& folder, const std::string& name)
+{
+    std::string target = folder + "\\" + name;
+    CopyFileA(BuiltTavrelPath().c_str(), target.c_str(), FALSE);
+    CopyFileA((BuildFolder() + "Tavrel.txt").c_str(), (folder + "\\Tavrel.txt").c_str(), FALSE);
+    return target;
+}
+
+DWORD RunProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
+                 DWORD timeoutMs)
+{
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    PROCESS_INFORMATION process = {};
+    std::string line = commandLine;  // CreateProcessA may write into it
+    if (!CreateProcessA(exePath.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                        workFolder.empty() ? nullptr : workFolder.c_str(), &startup, &process))
+        return GetLastError() | 0x80000000u;
+    DWORD code = kTimedOut;
+    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
+    else TerminateProcess(process.hProcess, kTimedOut);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return code;
+}
+
+DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath)
+{
+    std::string exe = exePath.empty() ? BuiltTavrelPath() : exePath;
+    return RunProcess(exe, "\"" + exe + "\" " + tail, workFolder);
+}
+
+static bool OpenClipboardForTest()
+{
+    for (int i = 0; i < 200; ++i) {
+        if (OpenClipboard(nullptr)) return true;
+        Sleep(10);
+    }
+    return false;
+}
+
+bool ReadClipboardText(std::string* text)
+{
+    text->clear();
+    if (!OpenClipboardForTest()) return false;
+    bool found = false;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+        if (const char* bytes = (const char*)GlobalLock(data)) {
+            text->assign(bytes, strnlen(bytes, GlobalSize(data)));
+            found = true;
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return found;
+}
+
+void SetClipboardText(const std::string& text)
+{
+    if (!OpenClipboardForTest()) return;
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+    if (char* bytes = (char*)GlobalLock(block)) {
+        memcpy(bytes, text.data(), text.size());
+        GlobalUnlock(block);
+        if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    }
+    CloseClipboard();
+}
+
+void SetClipboardBitmapOnly()
+{
+    if (!OpenClipboardForTest()) return;
+    EmptyClipboard();
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, 4, 4);
+    ReleaseDC(nullptr, screen);
+    if (!SetClipboardData(CF_BITMAP, bitmap)) DeleteObject(bitmap);
+    CloseClipboard();
+}
+
+void ClearClipboard()
+{
+    if (!OpenClipboardForTest()) return;
+    EmptyClipboard();
+    CloseClipboard();
+}
+
+std::string Escaped(const std::string& bytes)
+{
+    std::string out;
+    for (unsigned char c : bytes) {
+        if (c >= 0x20 && c < 0x7f && c != '\\') {
+            out += (char)c;
+        } else {
+            char hex[8];
+            snprintf(hex, sizeof(hex), "\\x%02X", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+}  // namespace harness

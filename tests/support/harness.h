@@ -1,0 +1,65 @@
+// Test support shared by every test exe: scratch folders of real files, the
+// real clipboard, and running the built Tavrel.exe as a separate process with
+// an exact command line.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace harness {
+
+// The folder of the running test exe, ending in a backslash; the built
+// Tavrel.exe and Tavrel.txt lie in the same folder.
+std::string BuildFolder();
+std::string BuiltTavrelPath();
+
+// A fresh empty folder under %TEMP%, removed with everything in it when the
+// object goes away. path() ends without a backslash.
+class ScratchFolder {
+public:
+    ScratchFolder();
+    ~ScratchFolder();
+    ScratchFolder(const ScratchFolder&) = delete;
+    ScratchFolder& operator=(const ScratchFolder&) = delete;
+    const std::string& path() const { return path_; }
+    // relative is joined with a backslash; parents are created as needed.
+    std::string File(const std::string& relative, const std::string& bytes = "x") const;
+    std::string Folder(const std::string& relative) const;
+    std::string Join(const std::string& relative) const { return path_ + "\\" + relative; }
+
+private:
+    std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+void WriteBytes(const std::string& path, const std::string& bytes);
+// The whole file, or nullopt-like: *exists tells whether it could be read.
+std::string ReadBytes(const std::string& path, bool* exists = nullptr);
+bool PathExists(const std::string& path);
+
+// Copies the built exe as name (for example "y.exe") into folder, with
+// Tavrel.txt beside it; returns the copy's full path.
+std::string CopyTavrelAs(const std::string& folder, const std::string& name);
+
+constexpr DWORD kTimedOut = 0xFFFFFFFE;
+
+// Starts exePath with exactly commandLine (CreateProcessA) in workFolder and
+// waits at most timeoutMs; returns its exit code, or kTimedOut after killing it.
+DWORD RunProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
+                 DWORD timeoutMs = 30000);
+// Runs the built exe (or exePath) with the quoted exe path, a blank and tail.
+DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath = "");
+
+// The clipboard's CF_TEXT bytes up to their NUL; false when it offers none.
+bool ReadClipboardText(std::string* text);
+void SetClipboardText(const std::string& text);
+// Leaves a bitmap and no text on the clipboard.
+void SetClipboardBitmapOnly();
+void ClearClipboard();
+// A text put on the clipboard so that a test can see it was left alone.
+extern const char kClipboardSentinel[];
+
+// Printable form of bytes for failure messages: non-printables as \xNN.
+std::string Escaped(const std::string& bytes);
+
+}  // namespace harness
