@@ -1,5 +1,31 @@
 #include "expand/url_decompose.h"
 
+#include <windows.h>
+#include <wininet.h>
+
 UrlComponents urlComponents;
 
-int DecomposeUrl(const char*) { return 0; }
+#ifndef _WIN64
+static_assert(sizeof(URL_COMPONENTSA) == 60, "the 32-bit URL_COMPONENTSA is 60 bytes");
+#endif
+
+// The cracker overwrites every length with the length it found, so all of
+// them are set again before each call; Windows fails on a stale small length.
+int DecomposeUrl(const char* text)
+{
+    URL_COMPONENTSA parts = {};
+    parts.dwStructSize = sizeof(parts);
+    parts.lpszScheme = urlComponents.scheme;
+    parts.dwSchemeLength = sizeof(urlComponents.scheme);
+    parts.lpszHostName = urlComponents.host;
+    parts.dwHostNameLength = sizeof(urlComponents.host);
+    parts.lpszUserName = urlComponents.user;
+    parts.dwUserNameLength = sizeof(urlComponents.user);
+    parts.lpszPassword = urlComponents.password;
+    parts.dwPasswordLength = sizeof(urlComponents.password);
+    parts.lpszUrlPath = urlComponents.path;
+    parts.dwUrlPathLength = sizeof(urlComponents.path);
+    parts.lpszExtraInfo = urlComponents.extra;
+    parts.dwExtraInfoLength = sizeof(urlComponents.extra);
+    return InternetCrackUrlA(text, 0, 0, &parts) ? 1 : 0;
+}
