@@ -101,8 +101,7 @@ std::string CopyTavrelAs(const std::string& folder, const std::string& name)
     return target;
 }
 
-DWORD RunProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
-                 DWORD timeoutMs)
+HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder)
 {
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
@@ -110,12 +109,26 @@ DWORD RunProcess(const std::string& exePath, const std::string& commandLine, con
     std::string line = commandLine;  // CreateProcessA may write into it
     if (!CreateProcessA(exePath.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
                         workFolder.empty() ? nullptr : workFolder.c_str(), &startup, &process))
-        return GetLastError() | 0x80000000u;
-    DWORD code = kTimedOut;
-    if (WaitForSingleObject(process.hProcess, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process.hProcess, &code);
-    else TerminateProcess(process.hProcess, kTimedOut);
+        return nullptr;
     CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
+    return process.hProcess;
+}
+
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
+{
+    DWORD code = kTimedOut;
+    if (WaitForSingleObject(process, timeoutMs) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    else TerminateProcess(process, kTimedOut);
+    return code;
+}
+
+DWORD RunProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
+                 DWORD timeoutMs)
+{
+    HANDLE process = StartProcess(exePath, commandLine, workFolder);
+    if (!process) return GetLastError() | 0x80000000u;
+    DWORD code = WaitForExit(process, timeoutMs);
+    CloseHandle(process);
     return code;
 }
 
@@ -179,6 +192,70 @@ void ClearClipboard()
     if (!OpenClipboardForTest()) return;
     EmptyClipboard();
     CloseClipboard();
+}
+
+namespace {
+struct WindowSearch {
+    const char* className;
+    DWORD processId;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
+{
+    WindowSearch* search = (WindowSearch*)param;
+    char name[64] = {};
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameA(window, name, sizeof(name));
+    if (owner == search->processId && IsWindowVisible(window) && strcmp(name, search->className) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+struct ChildSearch {
+    const char* className;
+    std::string texts;
+};
+
+BOOL CALLBACK CollectChildText(HWND window, LPARAM param)
+{
+    ChildSearch* search = (ChildSearch*)param;
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof(name));
+    if (_stricmp(name, search->className) == 0) {
+        // WM_GETTEXT, unlike GetWindowTextA, reads controls of other processes.
+        char text[4096] = {};
+        DWORD_PTR ignored = 0;
+        SendMessageTimeoutA(window, WM_GETTEXT, sizeof(text), (LPARAM)text, SMTO_ABORTIFHUNG, 2000, &ignored);
+        if (text[0]) {
+            if (!search->texts.empty()) search->texts += "\n";
+            search->texts += text;
+        }
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND WaitForWindow(const char* className, DWORD processId, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        WindowSearch search = {className, processId, nullptr};
+        EnumWindows(MatchWindow, (LPARAM)&search);
+        if (search.found) return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+std::string ChildTexts(HWND parent, const char* className)
+{
+    ChildSearch search = {className, ""};
+    EnumChildWindows(parent, CollectChildText, (LPARAM)&search);
+    return search.texts;
 }
 
 std::string Escaped(const std::string& bytes)

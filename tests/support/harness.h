@@ -47,6 +47,11 @@ constexpr DWORD kTimedOut = 0xFFFFFFFE;
 // waits at most timeoutMs; returns its exit code, or kTimedOut after killing it.
 DWORD RunProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
                  DWORD timeoutMs = 30000);
+// Starts exePath with exactly commandLine and returns the process handle
+// without waiting (null when it could not start); the caller closes it.
+HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder);
+// Waits for the process and returns its exit code, or kTimedOut after killing it.
+DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 30000);
 // Runs the built exe (or exePath) with the quoted exe path, a blank and tail.
 DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath = "");
 
@@ -58,6 +63,13 @@ void SetClipboardBitmapOnly();
 void ClearClipboard();
 // A text put on the clipboard so that a test can see it was left alone.
 extern const char kClipboardSentinel[];
+
+// The first visible top-level window of class className (for example
+// "#32770" for a dialog) that belongs to processId, polled for up to
+// timeoutMs; null when none appears.
+HWND WaitForWindow(const char* className, DWORD processId, DWORD timeoutMs = 15000);
+// The texts of a window's child controls of class className, in Z order.
+std::string ChildTexts(HWND parent, const char* className);
 
 // Printable form of bytes for failure messages: non-printables as \xNN.
 std::string Escaped(const std::string& bytes);

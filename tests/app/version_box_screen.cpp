@@ -1,0 +1,148 @@
+// The version box and the help file, driven on a real screen: the test finds
+// the windows that the started exe opens, reads them and closes them.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "app/run_program.h"
+#include "tests/support/harness.h"
+
+using namespace harness;
+
+namespace {
+
+struct TitleSearch {
+    const char* prefix;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTitle(HWND window, LPARAM param)
+{
+    TitleSearch* search = (TitleSearch*)param;
+    char title[512] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    if (IsWindowVisible(window) && strncmp(title, search->prefix, strlen(search->prefix)) == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A visible top-level window of any process whose title starts with prefix.
+HWND WaitForTitle(const char* prefix, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        TitleSearch search = {prefix, nullptr};
+        EnumWindows(MatchTitle, (LPARAM)&search);
+        if (search.found) return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+void CloseWindowAndItsProcess(HWND window)
+{
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+    PostMessageA(window, WM_CLOSE, 0, 0);
+    if (process) {
+        if (WaitForSingleObject(process, 5000) != WAIT_OBJECT_0) TerminateProcess(process, 1);
+        CloseHandle(process);
+    }
+}
+
+void PressButton(HWND dialog, int id)
+{
+    HWND button = GetDlgItem(dialog, id);
+    ASSERT_NE(nullptr, button);
+    SendMessageA(button, BM_CLICK, 0, 0);
+}
+
+// A fresh Wine prefix knows the txtfile type but does not map ".txt" to it,
+// as every Windows installation does; the test prefix gets that mapping.
+void AssociateTextFilesWithNotepad()
+{
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
+        ERROR_SUCCESS)
+        return;
+    RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)"txtfile", 8);
+    RegCloseKey(key);
+}
+
+// The copy's own help file, so that the window shows which file was opened.
+const char kHelpText[] = "help file of this copy";
+
+class VersionBox : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        exe_ = CopyTavrelAs(scratch_.path(), "y.exe");
+        WriteBytes(scratch_.Join("Tavrel.txt"), kHelpText);
+        SetClipboardText(kClipboardSentinel);
+        AssociateTextFilesWithNotepad();
+    }
+
+    HANDLE Start(const std::string& tail) { return StartProcess(exe_, "\"" + exe_ + "\" " + tail, scratch_.path()); }
+
+    ScratchFolder scratch_;
+    std::string exe_;
+};
+
+TEST_F(VersionBox, ShowsCaptionAndTextUntilOk)
+{
+    HANDLE process = Start("/#V");
+    ASSERT_NE(nullptr, process);
+    HWND box = WaitForWindow("#32770", GetProcessId(process));
+    ASSERT_NE(nullptr, box) << "no version box appeared";
+    char caption[64] = {};
+    GetWindowTextA(box, caption, sizeof(caption));
+    EXPECT_STREQ("Tavrel", caption);
+    std::string text = ChildTexts(box, "Static");
+    EXPECT_EQ(VersionBoxText(), text) << "got: " << Escaped(text);
+    EXPECT_NE(std::string::npos, text.find("/#h"));
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 300)) << "the box must wait for the user";
+    PressButton(box, IDOK);
+    EXPECT_EQ(0u, WaitForExit(process, 10000));
+    CloseHandle(process);
+    std::string clipboard;
+    EXPECT_TRUE(ReadClipboardText(&clipboard));
+    EXPECT_EQ(kClipboardSentinel, clipboard);
+}
+
+TEST_F(VersionBox, HelpOpensOnlyAfterTheBoxIsClosed)
+{
+    HANDLE process = Start("/#h /#v");
+    ASSERT_NE(nullptr, process);
+    HWND box = WaitForWindow("#32770", GetProcessId(process));
+    ASSERT_NE(nullptr, box) << "no version box appeared";
+    EXPECT_EQ(nullptr, WaitForTitle("Tavrel.txt", 1500)) << "help opened before the box was closed";
+    PressButton(box, IDOK);
+    HWND help = WaitForTitle("Tavrel.txt", 20000);
+    ASSERT_NE(nullptr, help) << "the help file was not opened";
+    // The viewer shows the copy's own Tavrel.txt, not y.txt or another file.
+    std::string shown;
+    for (int i = 0; i < 50 && shown.empty(); ++i, Sleep(100)) shown = ChildTexts(help, "Edit");
+    EXPECT_EQ(kHelpText, shown);
+    EXPECT_EQ(0u, WaitForExit(process, 10000));
+    CloseHandle(process);
+    CloseWindowAndItsProcess(help);
+}
+
+TEST_F(VersionBox, NothingShownWithoutOptions)
+{
+    HANDLE process = Start("");
+    ASSERT_NE(nullptr, process);
+    EXPECT_EQ(0u, WaitForExit(process, 10000));
+    EXPECT_EQ(nullptr, WaitForWindow("#32770", GetProcessId(process), 500));
+    CloseHandle(process);
+    std::string clipboard;
+    EXPECT_TRUE(ReadClipboardText(&clipboard));
+    EXPECT_EQ(kClipboardSentinel, clipboard);
+}
+
+}  // namespace
