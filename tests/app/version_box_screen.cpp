@@ -146,3 +146,22 @@ TEST_F(VersionBox, NothingShownWithoutOptions)
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(VersionBox, ShownWhenTheClipboardGivesNoItem)
+{
+    SetClipboardText("no such file\r\nnor this one");
+    HANDLE process = Start("/#c /#v");
+    ASSERT_NE(nullptr, process);
+    HWND box = WaitForWindow("#32770", GetProcessId(process));
+    ASSERT_NE(nullptr, box) << "no version box appeared";
+    PressButton(box, IDOK);
+    EXPECT_EQ(0u, WaitForExit(process, 10000));
+    CloseHandle(process);
+    std::string clipboard;
+    EXPECT_TRUE(ReadClipboardText(&clipboard));
+    EXPECT_EQ("no such file\r\nnor this one", clipboard);
+}
+
+}  // namespace
