@@ -1,3 +1,103 @@
+// Result assembly and the clipboard hand-over. Owns the two global blocks of
+// a run: the accumulation block in which the lines are joined, always
+// released here, and the clipboard block, released here unless the clipboard
+// took it.
 #include "output/deliver_output.h"
 
-void DeliverOutput(const char*) {}
+#include <windows.h>
+#include <string.h>
+
+#include "app/options.h"
+#include "expand/expand_template.h"
+#include "items/clipboard_open.h"
+#include "items/item_list.h"
+#include "output/save_output.h"
+
+struct Accumulation {
+    HGLOBAL block;
+    char* text;
+    SIZE_T size;
+};
+
+// Grows the block to hold line and CR LF behind what it holds. A movable
+// block may move while it grows, so the address is taken again each time.
+// False when the block could not grow; it is then still the caller's.
+static bool AppendLine(Accumulation& result, const char* line)
+{
+    SIZE_T length = (SIZE_T)lstrlenA(line);
+    SIZE_T previous = result.size;
+    SIZE_T size = previous + length + 2;
+    HGLOBAL grown = GlobalReAlloc(result.block, size, GMEM_MOVEABLE);
+    if (!grown) return false;
+    result.block = grown;
+    char* text = (char*)GlobalLock(grown);
+    if (!text) return false;
+    result.text = text;
+    result.size = size;
+    memcpy(text + previous, line, length);
+    text[size - 2] = '\r';
+    text[size - 1] = '\n';
+    return true;
+}
+
+// The expander bounds its line to the buffer; the buffer's last byte is set
+// all the same so that no line is ever measured past it.
+static bool JoinLines(Accumulation& result, const char* templateText)
+{
+    int count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
+    for (int i = 0; i < count; ++i) {
+        char line[kLineBufferSize];
+        ExpandTemplate(templateText, itemList.items[i].text, itemList.items[i].kind, line);
+        line[kLineBufferSize - 1] = '\0';
+        if (!AppendLine(result, line)) return false;
+    }
+    // The NUL goes over the last CR; the LF behind it is no part of the text.
+    result.text[result.size - 2] = '\0';
+    return true;
+}
+
+// A copy of the text in a block of its own, for the clipboard to keep; null
+// when it cannot be made.
+static HGLOBAL CopyToClipboardBlock(const char* text)
+{
+    SIZE_T length = (SIZE_T)lstrlenA(text);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length + 1);
+    if (!block) return nullptr;
+    char* bytes = (char*)GlobalLock(block);
+    if (!bytes) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    memcpy(bytes, text, length);
+    GlobalUnlock(block);
+    return block;
+}
+
+static void PutOnClipboard(const char* text)
+{
+    HGLOBAL block = CopyToClipboardBlock(text);
+    if (!block) return;
+    if (!OpenClipboardPatiently()) {
+        GlobalFree(block);
+        return;
+    }
+    EmptyClipboard();
+    MessageBeep(MB_ICONASTERISK);
+    if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    CloseClipboard();
+}
+
+void DeliverOutput(const char* templateText)
+{
+    if (itemList.count < 1) return;
+    Accumulation result = {};
+    result.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 1);
+    if (!result.block) return;
+    result.text = (char*)GlobalLock(result.block);
+    if (result.text && JoinLines(result, templateText)) {
+        if (runSettings.outputMode > Clipboard) SaveOutputToFile(result.text, runSettings.outputMode);
+        else PutOnClipboard(result.text);
+    }
+    GlobalUnlock(result.block);
+    GlobalFree(result.block);
+}

@@ -1,0 +1,254 @@
+// Saving to a named file, in-process: SaveOutputToFile against real files and
+// folders in a scratch folder. Writes that fail part-way are made by standing
+// in for WriteFile in this exe's import table, the only way to get a full disk
+// under Wine without a volume of its own.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "output/save_output.h"
+#include "tests/output/output_checks.h"
+#include "tests/support/harness.h"
+
+using harness::Escaped;
+using output_checks::FolderListing;
+using output_checks::SetOutput;
+
+namespace {
+
+const char kOldContent[] = "old content\r\nof the file";
+
+int SaveTo(const std::string& path, const std::string& text)
+{
+    SetOutput(NamedFile, path);
+    return SaveOutputToFile(text.c_str(), NamedFile);
+}
+
+TEST(SaveOutputToFile, WritesExactlyTheResultBytes)
+{
+    struct Case {
+        const char* existing;  // null: no file yet
+        std::string text;
+    } cases[] = {
+        {nullptr, "a\r\nb"},
+        {nullptr, ""},
+        {nullptr, "\x83\x65\x83\x4C\x83\x58\x83\x67\r\n\x95\x5C\r\n\xE9\xFF\x80"},
+        // An existing file is replaced without a question, longer or shorter.
+        {kOldContent, "new"},
+        {kOldContent, ""},
+        {"x", "a much longer text\r\nthan the file held before"},
+    };
+    for (const Case& c : cases) {
+        harness::ScratchFolder scratch;
+        std::string target = scratch.Join("out.txt");
+        if (c.existing) harness::WriteBytes(target, c.existing);
+        EXPECT_EQ(1, SaveTo(target, c.text)) << "text: " << Escaped(c.text);
+        bool exists = false;
+        std::string written = harness::ReadBytes(target, &exists);
+        EXPECT_TRUE(exists);
+        EXPECT_EQ(c.text, written) << "got: " << Escaped(written) << "\n expected: " << Escaped(c.text);
+        EXPECT_EQ("out.txt", FolderListing(scratch.path()));
+    }
+}
+
+// The longest path that the options keep: it is either written under its
+// whole name or, past the system's path limit, not at all; never under a
+// name cut short, which would leave a file in the scratch folder or in sub.
+TEST(SaveOutputToFile, LongestPathThatTheOptionsKeep)
+{
+    harness::ScratchFolder scratch;
+    scratch.Folder("sub");
+    std::string target = scratch.path();
+    while (target.size() < kQuotedValueMaxLength - 20) target += "\\sub\\..";
+    target += "\\" + std::string(kQuotedValueMaxLength - target.size() - 5, 'n') + ".txt";
+    ASSERT_EQ((size_t)kQuotedValueMaxLength, target.size());
+    if (SaveTo(target, "long") == 1) {
+        EXPECT_EQ("long", harness::ReadBytes(target));
+    } else {
+        EXPECT_EQ("sub", FolderListing(scratch.path()));
+        EXPECT_EQ("", FolderListing(scratch.Join("sub")));
+    }
+}
+
+// Holds a file open the way another program might.
+struct OpenFile {
+    HANDLE handle;
+    OpenFile(const std::string& path, DWORD share)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, share, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~OpenFile()
+    {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+TEST(SaveOutputToFile, FailuresLeaveTheOldFileAndNothingElse)
+{
+    struct Case {
+        const char* what;
+        const char* target;  // in the scratch folder, which holds out.txt
+        void (*prepare)(const harness::ScratchFolder& scratch, const std::string& target);
+    } cases[] = {
+        {"missing folder", "missing\\out.txt", nullptr},
+        {"read-only file", "out.txt",
+         [](const harness::ScratchFolder&, const std::string& target) {
+             SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
+         }},
+        {"folder as target", "sub", [](const harness::ScratchFolder& scratch, const std::string&) { scratch.Folder("sub"); }},
+        {"path ending in a separator", "sub\\",
+         [](const harness::ScratchFolder& scratch, const std::string&) { scratch.Folder("sub"); }},
+        // The name of the new file beside the target is taken by a folder.
+        {"new file cannot be created", "out.txt",
+         [](const harness::ScratchFolder&, const std::string& target) {
+             char taken[600];
+             snprintf(taken, sizeof(taken), "%s.%lx.tmp", target.c_str(), GetCurrentProcessId());
+             CreateDirectoryA(taken, nullptr);
+         }},
+    };
+    for (const Case& c : cases) {
+        harness::ScratchFolder scratch;
+        std::string old = scratch.File("out.txt", kOldContent);
+        std::string target = scratch.Join(c.target);
+        if (c.prepare) c.prepare(scratch, target);
+        std::string listing = FolderListing(scratch.path());
+        EXPECT_EQ(0, SaveTo(target, "new")) << c.what;
+        EXPECT_EQ(kOldContent, harness::ReadBytes(old)) << c.what;
+        EXPECT_EQ(listing, FolderListing(scratch.path())) << c.what;
+        SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+TEST(SaveOutputToFile, OpenTargetIsNotReplaced)
+{
+    struct Case {
+        const char* what;
+        DWORD share;
+    } cases[] = {
+        {"open without sharing", 0},
+        // Writing in place would not share either, so a file open in any way
+        // stays as it is.
+        {"open with full sharing", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE},
+    };
+    for (const Case& c : cases) {
+        harness::ScratchFolder scratch;
+        std::string target = scratch.File("out.txt", kOldContent);
+        {
+            OpenFile holder(target, c.share);
+            ASSERT_NE(INVALID_HANDLE_VALUE, holder.handle) << c.what;
+            EXPECT_EQ(0, SaveTo(target, "new")) << c.what;
+        }
+        EXPECT_EQ(kOldContent, harness::ReadBytes(target)) << c.what;
+        EXPECT_EQ("out.txt", FolderListing(scratch.path())) << c.what;
+    }
+}
+
+TEST(SaveOutputToFile, EmptyNameWritesNothing)
+{
+    harness::ScratchFolder scratch;
+    SetOutput(NamedFile, "");
+    EXPECT_EQ(0, SaveOutputToFile("text", NamedFile));
+}
+
+// Stands in for WriteFile in this exe's import table while it lives.
+class WriteFileStandIn {
+public:
+    using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
+
+    explicit WriteFileStandIn(WriteFileFunction standIn) : slot_(FindImportSlot("WriteFile"))
+    {
+        if (!slot_) return;
+        real = *slot_;
+        Patch(standIn);
+    }
+    ~WriteFileStandIn()
+    {
+        if (slot_) Patch(real);
+    }
+    bool active() const { return slot_ != nullptr; }
+
+    static WriteFileFunction real;
+
+private:
+    static WriteFileFunction* FindImportSlot(const char* name)
+    {
+        BYTE* base = (BYTE*)GetModuleHandleA(nullptr);
+        IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+        IMAGE_DATA_DIRECTORY imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+        for (auto* dll = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress); dll->Name; ++dll) {
+            if (lstrcmpiA((char*)(base + dll->Name), "kernel32.dll") != 0) continue;
+            auto* names = (IMAGE_THUNK_DATA*)(base + dll->OriginalFirstThunk);
+            auto* slots = (WriteFileFunction*)(base + dll->FirstThunk);
+            for (int i = 0; names[i].u1.AddressOfData; ++i) {
+                if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal)) continue;
+                auto* byName = (IMAGE_IMPORT_BY_NAME*)(base + names[i].u1.AddressOfData);
+                if (strcmp((char*)byName->Name, name) == 0) return &slots[i];
+            }
+        }
+        return nullptr;
+    }
+    void Patch(WriteFileFunction function)
+    {
+        DWORD protection;
+        VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection);
+        *slot_ = function;
+        VirtualProtect(slot_, sizeof(*slot_), protection, &protection);
+    }
+
+    WriteFileFunction* slot_;
+};
+
+WriteFileStandIn::WriteFileFunction WriteFileStandIn::real;
+
+// Half the bytes reach the file, then the disk is full.
+BOOL WINAPI FailHalfway(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    WriteFileStandIn::real(file, bytes, count / 2, written, overlapped);
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+}
+
+// Half the bytes reach the file and the call still reports success.
+BOOL WINAPI WriteHalf(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    return WriteFileStandIn::real(file, bytes, count / 2, written, overlapped);
+}
+
+TEST(SaveOutputToFile, WriteThatStopsPartWayLeavesTheOldFile)
+{
+    struct Case {
+        const char* what;
+        WriteFileStandIn::WriteFileFunction standIn;
+        bool existing;
+    } cases[] = {
+        {"write fails", FailHalfway, true},
+        {"write falls short", WriteHalf, true},
+        {"write fails, no file before", FailHalfway, false},
+        {"write falls short, no file before", WriteHalf, false},
+    };
+    for (const Case& c : cases) {
+        harness::ScratchFolder scratch;
+        std::string target = scratch.Join("out.txt");
+        if (c.existing) harness::WriteBytes(target, kOldContent);
+        std::string listing = FolderListing(scratch.path());
+        int result;
+        {
+            WriteFileStandIn standIn(c.standIn);
+            ASSERT_TRUE(standIn.active()) << "WriteFile is not in this exe's import table";
+            result = SaveTo(target, "new content that does not arrive whole");
+        }
+        EXPECT_EQ(0, result) << c.what;
+        bool exists = false;
+        std::string left = harness::ReadBytes(target, &exists);
+        EXPECT_EQ(c.existing, exists) << c.what;
+        if (c.existing) {
+            EXPECT_EQ(kOldContent, left) << c.what << "\n got: " << Escaped(left);
+        }
+        EXPECT_EQ(listing, FolderListing(scratch.path())) << c.what;
+    }
+}
+
+}  // namespace
