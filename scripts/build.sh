@@ -1,8 +1,11 @@
 #!/bin/sh
-# Builds both architectures into build/x64 and build/x86. Warnings are errors.
+# Builds both architectures into build/x64 and build/x86, with their release
+# zips. Warnings are errors.
 set -eu
 cd "$(dirname "$0")/.."
 cmake --preset x64 -DTAVREL_WERROR=ON >/dev/null
 cmake --build --preset x64
+cmake --build --preset x64 --target package
 cmake --preset x86 -DTAVREL_WERROR=ON >/dev/null
 cmake --build --preset x86
+cmake --build --preset x86 --target package

@@ -16,6 +16,7 @@ want ninja-build
 want googletest
 want locales
 want python3
+want unzip
 if [ -n "$need" ]; then
   echo "installing:$need"
   export DEBIAN_FRONTEND=noninteractive
