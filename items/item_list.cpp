@@ -1,7 +1,204 @@
+// The ItemList and its scanner: cuts the command-line tail or the clipboard
+// text into tokens and keeps, in order, those that name an existing file or
+// directory or that are URLs of the four accepted schemes. The files named by
+// the template-file and output-file options are kept out of the list.
 #include "items/item_list.h"
+
+#include <windows.h>
+#include <shlwapi.h>
+#include <string.h>
+
+#include "expand/split_path.h"
+#include "expand/url_decompose.h"
 
 ItemList itemList;
 
-void ScanItems(const char*, ScanMode) { itemList.count = 0; }
+// Scanning rules, byte by byte; the first row that matches applies:
+//
+//   row  byte         condition                     action
+//   1    "            outside quotes                end the token if not empty;
+//                                                   the token becomes the quote;
+//                                                   inside quotes
+//   2    "            inside quotes                 keep the quote if there is
+//                                                   room; outside quotes; end
+//                                                   the token
+//   3    blank        outside quotes, CommandLine   end the token
+//   4    LF           ClipboardText                 outside quotes; end the token
+//   5    CR, LF, TAB  -                             drop the byte
+//   6    other        -                             keep the byte if there is
+//                                                   room, else drop it
+//
+// There is room while the token holds fewer than 519 bytes. The end of the
+// text ends a token that is not empty; a quote still open there stays in it.
+// Rows 1 to 5 act on bytes below 0x40, which are never the second byte of a
+// double-byte character, so the rows need no knowledge of the code page.
+enum ScanRow { OpeningQuote = 1, ClosingQuote, Blank, LineEnd, DroppedByte, KeptByte };
 
-int CheckUrl(const char*) { return -1; }
+constexpr int kTokenSize = 520;
+constexpr int kTokenMaxLength = kTokenSize - 1;
+constexpr size_t kIntroducerLength = 5;
+
+// Option introducers whose quoted value is a file of the run, not an item;
+// letter case counts here.
+static const char kTemplateFileIntroducer[] = "/#t=\"";
+static const char kOutputFileIntroducer[] = "/#f=\"";
+
+static const char* const kUrlPrefixes[] = {"http://", "ftp://", "mailto:", "file://"};
+
+struct Scan {
+    const char* text;
+    ScanMode mode;
+    bool insideQuotes;
+    int length;
+    char token[kTokenSize];
+};
+
+static ScanRow RowFor(char byte, const Scan* scan)
+{
+    if (byte == '"') return scan->insideQuotes ? ClosingQuote : OpeningQuote;
+    if (byte == ' ' && !scan->insideQuotes && scan->mode == CommandLine) return Blank;
+    if (byte == '\n' && scan->mode == ClipboardText) return LineEnd;
+    if (byte == '\r' || byte == '\n' || byte == '\t') return DroppedByte;
+    return KeptByte;
+}
+
+static void ClearToken(Scan* scan)
+{
+    scan->token[0] = '\0';
+    scan->length = 0;
+}
+
+static void AppendToToken(Scan* scan, char byte)
+{
+    if (scan->length >= kTokenMaxLength) return;
+    scan->token[scan->length++] = byte;
+    scan->token[scan->length] = '\0';
+}
+
+static void AppendItem(ItemKind kind, const char* text)
+{
+    Item* item = &itemList.items[itemList.count];
+    item->kind = kind;
+    lstrcpynA(item->text, text, sizeof(item->text));
+    ++itemList.count;
+}
+
+// Read by characters of the ANSI code page: the second byte of a double-byte
+// character may be 0x5C and is then no backslash.
+static bool EndsInBackslash(const char* text)
+{
+    size_t last = 0;
+    size_t i = 0;
+    while (text[i]) {
+        last = i;
+        i += (IsAnsiLeadByte((unsigned char)text[i]) && text[i + 1]) ? 2 : 1;
+    }
+    return i > 0 && text[last] == '\\';
+}
+
+// C:\Data\ and C:\Data alike give C:\Data, and the root C:\ gives C:. The
+// token has room for the byte that PathAddBackslashA adds to a 259-byte text.
+// Beyond that length it adds nothing, so the trailing backslash is looked for
+// by character, never by last byte. A lone backslash, the root of the current
+// drive, stays: without it the item would be empty.
+static void DropTrailingBackslash(char* path)
+{
+    PathAddBackslashA(path);
+    size_t length = strlen(path);
+    if (length > 1 && EndsInBackslash(path)) path[length - 1] = '\0';
+}
+
+// The five bytes of the scanned text just before the normalised token, placed
+// by its length counted back from where the token ended. A token whose
+// normalisation removed more than its quotes is looked for too far right and
+// so is never taken for an option's value.
+static bool NamesOptionFile(const char* text, size_t end, size_t length)
+{
+    if (end < length + kIntroducerLength) return false;
+    char window[kIntroducerLength + 1];
+    lstrcpynA(window, text + end - length - kIntroducerLength, sizeof(window));
+    return strcmp(window, kTemplateFileIntroducer) == 0 || strcmp(window, kOutputFileIntroducer) == 0;
+}
+
+static void TakeExistingPath(char* path, bool isDirectory, const char* text, size_t end)
+{
+    if (isDirectory) DropTrailingBackslash(path);
+    size_t length = strlen(path);
+    if (length > (size_t)kItemMaxLength) return;
+    if (NamesOptionFile(text, end, length)) return;
+    AppendItem(File, path);
+}
+
+static void TakeUrl(const char* candidate)
+{
+    if (CheckUrl(candidate) != 0) return;
+    if (strlen(candidate) > (size_t)kItemMaxLength) return;
+    AppendItem(Url, candidate);
+}
+
+// Normalises the token and appends it when it qualifies; true when the list
+// is now full.
+static bool EndToken(Scan* scan, size_t end)
+{
+    char* token = scan->token;
+    PathUnquoteSpacesA(token);
+    PathRemoveBlanksA(token);
+    if (token[0]) {
+        bool isDirectory = PathIsDirectoryA(token);
+        if (isDirectory || PathFileExistsA(token)) TakeExistingPath(token, isDirectory, scan->text, end);
+        else TakeUrl(token);
+    }
+    ClearToken(scan);
+    return itemList.count >= kItemCapacity;
+}
+
+// Applies the row of the byte at p; true when the list is full.
+static bool ReadByte(Scan* scan, size_t p)
+{
+    char byte = scan->text[p];
+    switch (RowFor(byte, scan)) {
+    case OpeningQuote:
+        if (scan->length > 0 && EndToken(scan, p)) return true;
+        AppendToToken(scan, byte);
+        scan->insideQuotes = true;
+        return false;
+    case ClosingQuote:
+        AppendToToken(scan, byte);
+        scan->insideQuotes = false;
+        return EndToken(scan, p);
+    case Blank:
+        return EndToken(scan, p);
+    case LineEnd:
+        scan->insideQuotes = false;
+        return EndToken(scan, p);
+    case DroppedByte:
+        return false;
+    case KeptByte:
+        AppendToToken(scan, byte);
+        return false;
+    }
+    return false;
+}
+
+void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
+{
+    itemList.count = 0;
+    Scan scan;
+    scan.text = text;
+    scan.mode = mode;
+    scan.insideQuotes = false;
+    ClearToken(&scan);
+    size_t p = 0;
+    for (; p < size && text[p]; ++p)
+        if (ReadByte(&scan, p)) return;
+    if (scan.length > 0) EndToken(&scan, p);
+}
+
+void ScanItems(const char* text, ScanMode mode) { ScanItemsInBlock(text, strlen(text), mode); }
+
+int CheckUrl(const char* text)
+{
+    for (const char* prefix : kUrlPrefixes)
+        if (StrCmpNIA(text, prefix, lstrlenA(prefix)) == 0) return DecomposeUrl(text) == 1 ? 0 : -1;
+    return -1;
+}

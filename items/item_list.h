@@ -2,6 +2,7 @@
 // and URLs) that the scanner fills from the command-line tail or from the
 // clipboard text, and that the output stage reads in order.
 #pragma once
+#include <stddef.h>
 #include <stdint.h>
 
 enum ItemKind : int32_t { File = 0, Url = 1 };
@@ -9,6 +10,8 @@ enum ScanMode : int { CommandLine = 0, ClipboardText = 1 };
 
 constexpr int kItemCapacity = 1000;
 constexpr int kItemTextSize = 520;
+// A stored text is always shorter than MAX_PATH.
+constexpr int kItemMaxLength = 259;
 
 struct Item {
     ItemKind kind;
@@ -24,6 +27,10 @@ extern ItemList itemList;
 
 // Resets the list, then fills it with the items of text.
 void ScanItems(const char* text, ScanMode mode);
+
+// The same for a text that ends at its NUL or after size bytes, whichever
+// comes first: a text block from another program need not hold a NUL.
+void ScanItemsInBlock(const char* text, size_t size, ScanMode mode);
 
 // 0 when text is a URL item, -1 when it is not.
 int CheckUrl(const char* text);
