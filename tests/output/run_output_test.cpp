@@ -1,0 +1,214 @@
+// End to end: the built Tavrel.exe runs as a separate process with an exact
+// command line in a scratch folder of real files, and the test reads back the
+// real clipboard or the written file.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "tests/output/output_checks.h"
+#include "tests/support/harness.h"
+
+using harness::Escaped;
+using harness::kClipboardSentinel;
+using output_checks::FolderListing;
+
+namespace {
+
+const char kOldContent[] = "old content\r\nof the file";
+
+// "{dir}" in a text stands for the scratch folder.
+std::string WithFolder(std::string text, const std::string& folder)
+{
+    for (size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, folder);
+    return text;
+}
+
+class RunOutput : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        for (const char* name : {"alpha.txt", "beta.doc", "a", ".x", "b", "one.txt", "two.doc", "with blank.txt",
+                                 "sub\\inner.txt", "50%^E.txt"})
+            scratch_.File(name, "content");
+        // The default marker, "[", DOWNWARDS ARROW in code page 932, "]".
+        scratch_.File("tpl.txt", "%^N[\x81\xAB]%^-D");
+        harness::SetClipboardText(kClipboardSentinel);
+    }
+
+    // Runs the exe with tail in the scratch folder; false when it did not
+    // end with exit code 0.
+    bool Run(const std::string& tail)
+    {
+        tail_ = WithFolder(tail, scratch_.path());
+        DWORD code = harness::RunTavrel(tail_, scratch_.path());
+        EXPECT_EQ(0u, code) << "tail: " << Escaped(tail_);
+        return code == 0;
+    }
+
+    void ExpectClipboard(const std::string& expected)
+    {
+        std::string got;
+        EXPECT_TRUE(harness::ReadClipboardText(&got)) << "tail: " << Escaped(tail_);
+        EXPECT_EQ(expected, got) << "tail: " << Escaped(tail_) << "\n got: " << Escaped(got)
+                                 << "\n expected: " << Escaped(expected);
+    }
+
+    void ExpectFile(const std::string& path, const std::string& expected)
+    {
+        bool exists = false;
+        std::string got = harness::ReadBytes(path, &exists);
+        EXPECT_TRUE(exists) << path;
+        EXPECT_EQ(expected, got) << "tail: " << Escaped(tail_) << "\n got: " << Escaped(got)
+                                 << "\n expected: " << Escaped(expected);
+    }
+
+    harness::ScratchFolder scratch_;
+    std::string tail_;
+};
+
+TEST_F(RunOutput, ClipboardGetsOneLinePerItem)
+{
+    struct Case {
+        const char* tail;
+        const char* expected;
+    } cases[] = {
+        // The typical run: two quoted files and an inline template.
+        {"\"{dir}\\alpha.txt\" \"{dir}\\beta.doc\" /#o=%^N", "alpha.txt\r\nbeta.doc"},
+        {"\"{dir}\\alpha.txt\" /#o=%^N", "alpha.txt"},
+        {"{dir}\\a {dir}\\.x {dir}\\b /#o=%^A", "a\r\n\r\nb"},
+        {"{dir}\\.x /#o=%^A", ""},
+        // Line breaks from the marker stay inside the item's line.
+        {"/#r=[BR] /#o=%^A[BR]%^E {dir}\\one.txt {dir}\\two.doc", "one\r\n.txt\r\ntwo\r\n.doc"},
+        {"/#t=\"{dir}\\tpl.txt\" {dir}\\alpha.txt", "alpha.txt\r\n{dir}"},
+        // The default template; a folder gets its backslash either way.
+        {"{dir}\\sub\\ {dir}\\sub {dir}\\alpha.txt", "{dir}\\sub\\\r\n{dir}\\sub\\\r\n{dir}\\alpha.txt"},
+        {"\"{dir}\\with blank.txt\" {dir}\\missing.txt /#o=\"%^P\"", "\"{dir}\\with blank.txt\""},
+        {"/#o=%^P|%^-P|%^D|%^-D|%^F|%^N|%^E|%^A|%^B {dir}\\sub\\inner.txt",
+         "{dir}\\sub\\inner.txt|{dir}\\sub\\inner.txt|{dir}\\sub\\|{dir}\\sub|sub|inner.txt|.txt|inner|{dir}\\sub\\inner"},
+        {"/#o=%^P|%^-P|%^N|%^E|%^A {dir}\\sub", "{dir}\\sub\\|{dir}\\sub|sub||sub"},
+        {"{dir}\\50%^E.txt", "{dir}\\50.txt.txt"},
+        {"http://server:8080/docs/guide.final.html?lang=en#top /#o=%^F|%^G|%^J|%^-J|%^K|%^-L|%^N",
+         "http|server|/docs/guide.final.html|/docs/|guide.final.html|http://server:8080/docs/guide.final.html?lang=en|%^N"},
+        {"{dir}\\alpha.txt ftp://server/pub/a.zip /#o=[%^P]", "[{dir}\\alpha.txt]\r\n[ftp://server/pub/a.zip]"},
+        // Items on the command line: the clipboard is not read.
+        {"/#c {dir}\\alpha.txt /#o=%^N", "alpha.txt"},
+    };
+    for (const Case& c : cases) {
+        harness::SetClipboardText(kClipboardSentinel);
+        if (Run(c.tail)) ExpectClipboard(WithFolder(c.expected, scratch_.path()));
+    }
+}
+
+TEST_F(RunOutput, ClipboardLinesBecomeTheItems)
+{
+    harness::SetClipboardText(WithFolder("{dir}\\alpha.txt\r\n  {dir}\\beta.doc  \r\nnothing\r\n{dir}\\sub\\", scratch_.path()));
+    if (Run("/#c /#o=%^N")) ExpectClipboard("alpha.txt\r\nbeta.doc\r\nsub");
+}
+
+// One more existing path than the list holds: the first thousand count.
+TEST_F(RunOutput, FullListFromTheCommandLine)
+{
+    std::string tail = "/#o=%^A";
+    for (int i = 0; i <= kItemCapacity; ++i) tail += " a";
+    std::string expected = "a";
+    for (int i = 1; i < kItemCapacity; ++i) expected += "\r\na";
+    if (!Run(tail)) return;
+    std::string got;
+    EXPECT_TRUE(harness::ReadClipboardText(&got));
+    EXPECT_EQ(expected.size(), got.size());
+    EXPECT_TRUE(expected == got) << "got: " << Escaped(got.substr(0, 60)) << "...";
+}
+
+TEST_F(RunOutput, NamedFileGetsTheResultAndTheClipboardStays)
+{
+    struct Case {
+        const char* existing;  // null: no file yet
+        const char* tail;
+        const char* expected;
+    } cases[] = {
+        {nullptr, "/#f=\"{dir}\\out.txt\" {dir}\\a {dir}\\.x {dir}\\b /#o=%^A", "a\r\n\r\nb"},
+        {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt"},
+        {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\.x /#o=%^A", ""},
+        // The named file is no item, even when it exists; written with the
+        // upper-case introducer it is still the output file, and an item too.
+        {kOldContent, "{dir}\\beta.doc /#f=\"{dir}\\out.txt\" /#o=%^N", "beta.doc"},
+        {kOldContent, "{dir}\\beta.doc /#F=\"{dir}\\out.txt\" /#o=%^N", "beta.doc\r\nout.txt"},
+        {nullptr, "/#t=\"{dir}\\tpl.txt\" /#f=\"{dir}\\out.txt\" {dir}\\alpha.txt", "alpha.txt\r\n{dir}"},
+    };
+    for (const Case& c : cases) {
+        std::string target = scratch_.File("out.txt", c.existing ? c.existing : "");
+        std::string listing = FolderListing(scratch_.path());
+        if (!c.existing) DeleteFileA(target.c_str());
+        harness::SetClipboardText(kClipboardSentinel);
+        if (!Run(c.tail)) continue;
+        ExpectFile(target, WithFolder(c.expected, scratch_.path()));
+        ExpectClipboard(kClipboardSentinel);
+        EXPECT_EQ(listing, FolderListing(scratch_.path()));
+    }
+}
+
+// Holds a file open the way another program might.
+struct OpenFile {
+    HANDLE handle;
+    explicit OpenFile(const std::string& path)
+        : handle(CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                             FILE_ATTRIBUTE_NORMAL, nullptr))
+    {
+    }
+    ~OpenFile()
+    {
+        if (handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
+    }
+};
+
+TEST_F(RunOutput, FailedSaveLeavesEverythingAsItWas)
+{
+    struct Case {
+        const char* what;
+        const char* target;
+        bool readOnly;
+        bool heldOpen;
+    } cases[] = {
+        {"held open without sharing", "out.txt", false, true},
+        {"read-only", "out.txt", true, false},
+        {"missing folder", "missing\\out.txt", false, false},
+        {"a folder", "sub", false, false},
+    };
+    for (const Case& c : cases) {
+        std::string old = scratch_.File("out.txt", kOldContent);
+        if (c.readOnly) SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_READONLY);
+        std::string listing = FolderListing(scratch_.path());
+        harness::SetClipboardText(kClipboardSentinel);
+        {
+            std::optional<OpenFile> holder;
+            if (c.heldOpen) {
+                holder.emplace(old);
+                ASSERT_NE(INVALID_HANDLE_VALUE, holder->handle);
+            }
+            Run("/#f=\"{dir}\\" + std::string(c.target) + "\" {dir}\\alpha.txt");
+        }
+        SCOPED_TRACE(c.what);
+        ExpectFile(old, kOldContent);
+        ExpectClipboard(kClipboardSentinel);
+        EXPECT_EQ(listing, FolderListing(scratch_.path()));
+        SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_NORMAL);
+    }
+}
+
+// The test holds the clipboard for a window of its own while the exe runs,
+// as another program would, for longer than the exe waits for it.
+TEST_F(RunOutput, ClipboardHeldByAnotherProgram)
+{
+    HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(OpenClipboard(window));
+    DWORD code = harness::RunTavrel(WithFolder("{dir}\\alpha.txt", scratch_.path()), scratch_.path());
+    CloseClipboard();
+    DestroyWindow(window);
+    EXPECT_EQ(0u, code) << "the exe did not end while the clipboard was held";
+    ExpectClipboard(kClipboardSentinel);
+}
+
+}  // namespace

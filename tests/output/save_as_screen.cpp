@@ -1,0 +1,246 @@
+// The Save As dialog of a bare "/#f", on a real screen: the test starts the
+// exe, finds its dialog from this other process, reads the caption and the
+// file types, types a name and presses the buttons as a user would.
+#include <windows.h>
+#include <commdlg.h>
+#include <dlgs.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/output/output_checks.h"
+#include "tests/support/harness.h"
+
+using harness::Escaped;
+using harness::kClipboardSentinel;
+using output_checks::FolderListing;
+
+namespace {
+
+const char kTextFiles[] = "\x83\x65\x83\x4C\x83\x58\x83\x67\x83\x74\x83\x40\x83\x43\x83\x8B(*.txt)";
+const char kAllFiles[] = "\x91\x53\x82\xC4\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B(*.*)";
+const char kResult[] = "alpha.txt\r\nbeta.doc";
+const char kOldContent[] = "old content";
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = {};
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+// The caption that the system gives a Save As dialog without a title of its
+// own, read from one that this process opens and cancels.
+std::string SystemSaveAsCaption()
+{
+    static std::string caption;
+    if (!caption.empty()) return caption;
+    std::thread dialog([] {
+        char name[MAX_PATH] = {};
+        OPENFILENAMEA open = {};
+        open.lStructSize = sizeof(open);
+        open.lpstrFile = name;
+        open.nMaxFile = sizeof(name);
+        open.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
+        GetSaveFileNameA(&open);
+    });
+    HWND window = harness::WaitForWindow("#32770", GetCurrentProcessId(), 20000);
+    if (window) {
+        caption = WindowText(window);
+        PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
+    }
+    dialog.join();
+    return caption;
+}
+
+struct OtherDialogSearch {
+    DWORD processId;
+    HWND except;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOtherDialog(HWND window, LPARAM param)
+{
+    OtherDialogSearch* search = (OtherDialogSearch*)param;
+    char name[16] = {};
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    GetClassNameA(window, name, sizeof(name));
+    if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
+        strcmp(name, "#32770") == 0) {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// A dialog of the process other than except: the box that asks before a file
+// is replaced.
+HWND WaitForOtherDialog(DWORD processId, HWND except, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    do {
+        OtherDialogSearch search = {processId, except, nullptr};
+        EnumWindows(MatchOtherDialog, (LPARAM)&search);
+        if (search.found) return search.found;
+        Sleep(50);
+    } while (GetTickCount() - start < timeoutMs);
+    return nullptr;
+}
+
+// The entries in the code page's bytes. They are read as UTF-16, which
+// crosses processes intact, and turned back into the code page: the dialog
+// made them from these bytes the same way, so the bytes come back unchanged.
+std::vector<std::string> ComboEntries(HWND combo)
+{
+    std::vector<std::string> entries;
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t text[512] = {};
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) < (LRESULT)(sizeof(text) / sizeof(text[0])))
+            SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)text);
+        char bytes[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, text, -1, bytes, sizeof(bytes), nullptr, nullptr);
+        entries.push_back(bytes);
+    }
+    return entries;
+}
+
+// The edit that takes the file name: edt1 in the classic layout, or the edit
+// inside the cmb13 combo box of the Explorer layout.
+HWND FileNameEdit(HWND dialog)
+{
+    if (HWND edit = GetDlgItem(dialog, edt1)) return edit;
+    HWND comboEx = GetDlgItem(dialog, cmb13);
+    if (!comboEx) return nullptr;
+    HWND combo = FindWindowExA(comboEx, nullptr, "ComboBox", nullptr);
+    return FindWindowExA(combo ? combo : comboEx, nullptr, "Edit", nullptr);
+}
+
+// Posted, not sent: pressing Save may open a modal box in the exe, and the
+// test must stay free to answer it.
+void Press(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+
+class SaveAs : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        scratch_.File("alpha.txt", "a");
+        scratch_.File("beta.doc", "b");
+        harness::SetClipboardText(kClipboardSentinel);
+    }
+
+    void TearDown() override
+    {
+        if (process_) {
+            harness::WaitForExit(process_, 5000);
+            CloseHandle(process_);
+        }
+    }
+
+    // Starts the exe with a bare "/#f" and two files; the Save As dialog.
+    HWND StartAndFindDialog()
+    {
+        std::string exe = harness::BuiltTavrelPath();
+        std::string tail = "/#f \"" + scratch_.Join("alpha.txt") + "\" \"" + scratch_.Join("beta.doc") + "\" /#o=%^N";
+        process_ = harness::StartProcess(exe, "\"" + exe + "\" " + tail, scratch_.path());
+        if (!process_) return nullptr;
+        return harness::WaitForWindow("#32770", GetProcessId(process_), 20000);
+    }
+
+    void TypeFileName(HWND dialog, const std::string& name)
+    {
+        HWND edit = FileNameEdit(dialog);
+        ASSERT_NE(nullptr, edit) << "no file name edit in the dialog";
+        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)name.c_str());
+    }
+
+    void ExpectEndAndClipboardUnchanged()
+    {
+        EXPECT_EQ(0u, harness::WaitForExit(process_, 10000));
+        std::string clipboard;
+        EXPECT_TRUE(harness::ReadClipboardText(&clipboard));
+        EXPECT_EQ(kClipboardSentinel, clipboard) << "got: " << Escaped(clipboard);
+    }
+
+    harness::ScratchFolder scratch_;
+    HANDLE process_ = nullptr;
+};
+
+TEST_F(SaveAs, OpensWithSystemCaptionAndBothFileTypes)
+{
+    std::string expectedCaption = SystemSaveAsCaption();
+    ASSERT_FALSE(expectedCaption.empty()) << "no reference Save As dialog appeared";
+    HWND dialog = StartAndFindDialog();
+    ASSERT_NE(nullptr, dialog) << "no Save As dialog appeared";
+    std::string caption = WindowText(dialog);
+    EXPECT_EQ(expectedCaption, caption) << "got: " << Escaped(caption);
+    EXPECT_EQ(nullptr, GetWindow(dialog, GW_OWNER)) << "the dialog has an owner window";
+    HWND types = GetDlgItem(dialog, cmb1);
+    ASSERT_NE(nullptr, types) << "no file type combo box";
+    std::vector<std::string> entries = ComboEntries(types);
+    ASSERT_EQ(2u, entries.size());
+    EXPECT_EQ(kTextFiles, entries[0]) << "got: " << Escaped(entries[0]);
+    EXPECT_EQ(kAllFiles, entries[1]) << "got: " << Escaped(entries[1]);
+    HWND edit = FileNameEdit(dialog);
+    ASSERT_NE(nullptr, edit);
+    EXPECT_EQ("", WindowText(edit)) << "the dialog proposed a name";
+    std::string listing = FolderListing(scratch_.path());
+    Press(dialog, IDCANCEL);
+    ExpectEndAndClipboardUnchanged();
+    EXPECT_EQ(listing, FolderListing(scratch_.path()));
+}
+
+TEST_F(SaveAs, NameWithoutExtensionIsSavedAsTxt)
+{
+    HWND dialog = StartAndFindDialog();
+    ASSERT_NE(nullptr, dialog) << "no Save As dialog appeared";
+    TypeFileName(dialog, scratch_.Join("result"));
+    Press(dialog, IDOK);
+    ExpectEndAndClipboardUnchanged();
+    bool exists = false;
+    std::string written = harness::ReadBytes(scratch_.Join("result.txt"), &exists);
+    EXPECT_TRUE(exists) << "folder holds: " << FolderListing(scratch_.path());
+    EXPECT_EQ(kResult, written) << "got: " << Escaped(written);
+    EXPECT_FALSE(harness::PathExists(scratch_.Join("result")));
+}
+
+TEST_F(SaveAs, ExistingFileIsReplacedOnlyAfterYes)
+{
+    struct Case {
+        int answer;
+        const char* expected;
+    } cases[] = {
+        {IDNO, kOldContent},
+        {IDYES, kResult},
+    };
+    for (const Case& c : cases) {
+        std::string target = scratch_.File("existing.txt", kOldContent);
+        HWND dialog = StartAndFindDialog();
+        ASSERT_NE(nullptr, dialog) << "no Save As dialog appeared";
+        TypeFileName(dialog, target);
+        Press(dialog, IDOK);
+        HWND question = WaitForOtherDialog(GetProcessId(process_), dialog, 10000);
+        ASSERT_NE(nullptr, question) << "no question before replacing the file";
+        EXPECT_EQ(kOldContent, harness::ReadBytes(target)) << "replaced before the answer";
+        ASSERT_NE(nullptr, GetDlgItem(question, IDYES)) << "the box has no Yes";
+        ASSERT_NE(nullptr, GetDlgItem(question, IDNO)) << "the box has no No";
+        Press(question, c.answer);
+        // After No the dialog stays for another name; the user then cancels.
+        if (c.answer == IDNO) {
+            EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process_, 500)) << "the dialog closed after No";
+            Press(dialog, IDCANCEL);
+        }
+        ExpectEndAndClipboardUnchanged();
+        std::string written = harness::ReadBytes(target);
+        EXPECT_EQ(c.expected, written) << "answer " << c.answer << ", got: " << Escaped(written);
+        EXPECT_EQ("alpha.txt | beta.doc | existing.txt", FolderListing(scratch_.path()));
+        CloseHandle(process_);
+        process_ = nullptr;
+    }
+}
+
+}  // namespace
