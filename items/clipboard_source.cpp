@@ -1,3 +1,36 @@
+// The clipboard text source: the clipboard's CF_TEXT, scanned in place line
+// by line into the ItemList. The clipboard is held open, and its text locked,
+// only for the scan, and never changed.
 #include "items/clipboard_source.h"
 
-int CollectFromClipboard() { return 0; }
+#include <windows.h>
+#include <string.h>
+
+#include "items/clipboard_open.h"
+#include "items/item_list.h"
+
+// Another program's text block need not end in a NUL, so the text is read no
+// further than the block's own size.
+static int ScanLockedText(HANDLE data)
+{
+    const char* text = (const char*)GlobalLock(data);
+    if (!text) return 0;
+    int found = 0;
+    size_t length = strnlen(text, GlobalSize(data));
+    if (length > 0) {
+        ScanItemsInBlock(text, length, ClipboardText);
+        found = itemList.count > 0 ? 1 : 0;
+    }
+    GlobalUnlock(data);
+    return found;
+}
+
+int CollectFromClipboard()
+{
+    if (!IsClipboardFormatAvailable(CF_TEXT)) return 0;
+    if (!OpenClipboardPatiently()) return 0;
+    int found = 0;
+    if (HANDLE data = GetClipboardData(CF_TEXT)) found = ScanLockedText(data);
+    CloseClipboard();
+    return found;
+}

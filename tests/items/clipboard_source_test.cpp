@@ -1,0 +1,170 @@
+// CollectFromClipboard with the real clipboard: which texts give items, that
+// the list is left alone when there is no text to scan, and that the
+// clipboard is neither changed nor left open, also when another process
+// holds it.
+#include <windows.h>
+#include <gtest/gtest.h>
+#include <string.h>
+
+#include <string>
+
+#include "items/clipboard_source.h"
+#include "items/item_list.h"
+#include "tests/items/clipboard_holder.h"
+#include "tests/items/items_support.h"
+#include "tests/support/harness.h"
+
+using harness::Escaped;
+
+namespace {
+
+// Started with one of the clipboard options, this exe plays the other
+// process and ends before any case runs. It opens the clipboard with a window
+// of its own, as other programs do: Wine lets two processes that both open it
+// without a window have it at once.
+HWND ClipboardWindow() { return CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr); }
+
+void HoldClipboard(const std::string& name)
+{
+    HANDLE ready = OpenEventA(EVENT_MODIFY_STATE, FALSE, (name + "-ready").c_str());
+    HANDLE release = OpenEventA(SYNCHRONIZE, FALSE, (name + "-release").c_str());
+    HWND window = ClipboardWindow();
+    bool opened = false;
+    for (int attempt = 0; attempt < 500 && !opened; ++attempt) {
+        opened = OpenClipboard(window);
+        if (!opened) Sleep(10);
+    }
+    if (!opened) ExitProcess(1);
+    SetEvent(ready);
+    WaitForSingleObject(release, 30000);
+    CloseClipboard();
+    ExitProcess(0);
+}
+
+int AnswerClipboardOption()
+{
+    const char* line = GetCommandLineA();
+    if (strstr(line, kProbeClipboardOption)) {
+        bool opened = OpenClipboard(ClipboardWindow());
+        if (opened) CloseClipboard();
+        ExitProcess(opened ? 0 : 1);
+    }
+    if (const char* hold = strstr(line, kHoldClipboardOption)) HoldClipboard(hold + strlen(kHoldClipboardOption));
+    return 0;
+}
+
+const int answeredClipboardOption = AnswerClipboardOption();
+
+class ClipboardSourceTest : public InScratchFolder {
+protected:
+    void SetUp() override
+    {
+        InScratchFolder::SetUp();
+        for (const char* name : {"a.txt", "b c.txt"}) scratch_.File(name);
+        scratch_.Folder("dir");
+    }
+
+    std::string ClipboardNow()
+    {
+        std::string text;
+        EXPECT_TRUE(harness::ReadClipboardText(&text));
+        return text;
+    }
+};
+
+const char kPoisonedList[] = "Url poison\nUrl poison\nUrl poison\n";
+
+}  // namespace
+
+TEST_F(ClipboardSourceTest, NoTextLeavesTheListAlone)
+{
+    harness::SetClipboardBitmapOnly();
+    ASSERT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
+    PoisonItemList();
+    EXPECT_EQ(0, CollectFromClipboard());
+    EXPECT_EQ(kPoisonedList, ListedItems());
+    EXPECT_TRUE(IsClipboardFormatAvailable(CF_BITMAP));
+    EXPECT_TRUE(ClipboardIsFree());
+}
+
+TEST_F(ClipboardSourceTest, EmptyTextLeavesTheListAlone)
+{
+    harness::SetClipboardText("");
+    PoisonItemList();
+    EXPECT_EQ(0, CollectFromClipboard());
+    EXPECT_EQ(kPoisonedList, ListedItems());
+    EXPECT_TRUE(ClipboardIsFree());
+}
+
+TEST_F(ClipboardSourceTest, Texts)
+{
+    static const struct {
+        const char* text;
+        int result;
+        const char* expected;
+    } cases[] = {
+        {"nothing here\r\nnor here\r\n", 0, ""},
+        {"b c.txt\r\n   a.txt   \r\n\r\ndir\\\r\nhttp://h/x y", 1, "File b c.txt\nFile a.txt\nFile dir\nUrl http://h/x y\n"},
+        {"\"a.txt\" and more\r\n\"b c.txt", 1, "File a.txt\n"},
+        {"a.txt\rdir\r", 0, ""},
+        {"a.txt\ndir\n", 1, "File a.txt\nFile dir\n"},
+    };
+    for (const auto& c : cases) {
+        harness::SetClipboardText(c.text);
+        PoisonItemList();
+        int result = CollectFromClipboard();
+        std::string got = ListedItems();
+        EXPECT_EQ(c.result, result) << "clipboard \"" << Escaped(c.text) << "\"";
+        EXPECT_EQ(c.expected, got) << "clipboard \"" << Escaped(c.text) << "\"\n  got      \"" << Escaped(got)
+                                   << "\"\n  expected \"" << Escaped(c.expected) << "\"";
+        EXPECT_TRUE(ClipboardIsFree());
+        EXPECT_EQ(c.text, ClipboardNow());
+    }
+}
+
+TEST_F(ClipboardSourceTest, MoreThanAThousandLines)
+{
+    std::string text;
+    for (int i = 0; i < 1005; ++i) text += i % 2 ? "b c.txt\r\n" : "a.txt\r\n";
+    harness::SetClipboardText(text);
+    EXPECT_EQ(1, CollectFromClipboard());
+    ASSERT_EQ(1000, itemList.count);
+    EXPECT_STREQ("b c.txt", itemList.items[999].text);
+    EXPECT_TRUE(ClipboardIsFree());
+}
+
+// Another program keeps the clipboard open past the bounded wait: no item, no
+// hang, and its text is still there when it lets go.
+TEST_F(ClipboardSourceTest, HeldByAnotherProcess)
+{
+    const std::string text = std::string(harness::kClipboardSentinel) + "\r\na.txt\r\n";
+    harness::SetClipboardText(text);
+    ClipboardHolder holder;
+    ASSERT_TRUE(holder.holding());
+    PoisonItemList();
+    EXPECT_EQ(0, CollectFromClipboard());
+    EXPECT_EQ(kPoisonedList, ListedItems());
+    holder.Release();
+    EXPECT_EQ(text, ClipboardNow());
+    EXPECT_TRUE(ClipboardIsFree());
+}
+
+// A text block put there by another program need not end in a NUL: it is
+// read up to the end of the block and no further. Wine hands such a block
+// over with a NUL in place of its last byte; Windows hands it over as it is.
+TEST_F(ClipboardSourceTest, TextBlockWithoutNul)
+{
+    static const char text[] = {'a', '.', 't', 'x', 't', '\r', '\n', 'd', 'i', 'r'};
+    ASSERT_TRUE(OpenClipboard(nullptr));
+    EmptyClipboard();
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, sizeof(text));
+    memcpy(GlobalLock(block), text, sizeof(text));
+    GlobalUnlock(block);
+    if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    CloseClipboard();
+    std::string handedOver;
+    ASSERT_TRUE(harness::ReadClipboardText(&handedOver));
+    const char* expected = handedOver.size() < sizeof(text) ? "File a.txt\n" : "File a.txt\nFile dir\n";
+    EXPECT_EQ(1, CollectFromClipboard());
+    EXPECT_EQ(expected, ListedItems()) << "handed over \"" << Escaped(handedOver) << "\"";
+}
