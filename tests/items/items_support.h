@@ -63,7 +63,9 @@ class MappedDrive {
 public:
     MappedDrive(char letter, const std::string& folder) : letter_(letter)
     {
-        if (GetLogicalDrives() & (1u << (letter - 'A'))) return;
+        // Wine keeps the letter among the logical drives after a removal, but
+        // with no root folder behind it.
+        if (GetDriveTypeA((Name() + "\\").c_str()) != DRIVE_NO_ROOT_DIR) return;
         mapped_ = RunningOnWine() ? DefineWineDrive(folder.c_str()) : DefineWindowsDrive(folder.c_str());
     }
     ~MappedDrive()
