@@ -87,11 +87,13 @@ TEST_F(RunOutput, ClipboardGetsOneLinePerItem)
         {"{dir}\\sub\\ {dir}\\sub {dir}\\alpha.txt", "{dir}\\sub\\\r\n{dir}\\sub\\\r\n{dir}\\alpha.txt"},
         {"\"{dir}\\with blank.txt\" {dir}\\missing.txt /#o=\"%^P\"", "\"{dir}\\with blank.txt\""},
         {"/#o=%^P|%^-P|%^D|%^-D|%^F|%^N|%^E|%^A|%^B {dir}\\sub\\inner.txt",
-         "{dir}\\sub\\inner.txt|{dir}\\sub\\inner.txt|{dir}\\sub\\|{dir}\\sub|sub|inner.txt|.txt|inner|{dir}\\sub\\inner"},
+         "{dir}\\sub\\inner.txt|{dir}\\sub\\inner.txt|{dir}\\sub\\|{dir}\\sub|sub|inner.txt|.txt|inner|"
+         "{dir}\\sub\\inner"},
         {"/#o=%^P|%^-P|%^N|%^E|%^A {dir}\\sub", "{dir}\\sub\\|{dir}\\sub|sub||sub"},
         {"{dir}\\50%^E.txt", "{dir}\\50.txt.txt"},
         {"http://server:8080/docs/guide.final.html?lang=en#top /#o=%^F|%^G|%^J|%^-J|%^K|%^-L|%^N",
-         "http|server|/docs/guide.final.html|/docs/|guide.final.html|http://server:8080/docs/guide.final.html?lang=en|%^N"},
+         "http|server|/docs/guide.final.html|/docs/|guide.final.html|"
+         "http://server:8080/docs/guide.final.html?lang=en|%^N"},
         {"{dir}\\alpha.txt ftp://server/pub/a.zip /#o=[%^P]", "[{dir}\\alpha.txt]\r\n[ftp://server/pub/a.zip]"},
         // Items on the command line: the clipboard is not read.
         {"/#c {dir}\\alpha.txt /#o=%^N", "alpha.txt"},
@@ -104,8 +106,23 @@ TEST_F(RunOutput, ClipboardGetsOneLinePerItem)
 
 TEST_F(RunOutput, ClipboardLinesBecomeTheItems)
 {
-    harness::SetClipboardText(WithFolder("{dir}\\alpha.txt\r\n  {dir}\\beta.doc  \r\nnothing\r\n{dir}\\sub\\", scratch_.path()));
+    std::string lines = "{dir}\\alpha.txt\r\n  {dir}\\beta.doc  \r\nnothing\r\n{dir}\\sub\\";
+    harness::SetClipboardText(WithFolder(lines, scratch_.path()));
     if (Run("/#c /#o=%^N")) ExpectClipboard("alpha.txt\r\nbeta.doc\r\nsub");
+}
+
+// Names pass in the code page's bytes, unconverted, to the clipboard and into
+// the name of the output file. Under code page 932 the name's first character
+// has 0x5C, a backslash, as its second byte.
+TEST_F(RunOutput, NamesInTheCodePageArriveAsTheyAre)
+{
+    std::string stem = GetACP() == 932 ? "\x95\x5C\x83\x65" : "\xE9t\xE9";
+    scratch_.File(stem + ".txt", "content");
+    if (Run("\"{dir}\\" + stem + ".txt\" /#o=%^N|%^A")) ExpectClipboard(stem + ".txt|" + stem);
+    std::string target = scratch_.Join(stem + " out.txt");
+    if (Run("/#f=\"" + target + "\" \"{dir}\\" + stem + ".txt\" /#o=%^-D\\%^A")) {
+        ExpectFile(target, scratch_.Join(stem));
+    }
 }
 
 // One more existing path than the list holds: the first thousand count.

@@ -98,7 +98,8 @@ TEST(SaveOutputToFile, FailuresLeaveTheOldFileAndNothingElse)
          [](const harness::ScratchFolder&, const std::string& target) {
              SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_READONLY);
          }},
-        {"folder as target", "sub", [](const harness::ScratchFolder& scratch, const std::string&) { scratch.Folder("sub"); }},
+        {"folder as target", "sub",
+         [](const harness::ScratchFolder& scratch, const std::string&) { scratch.Folder("sub"); }},
         {"path ending in a separator", "sub\\",
          [](const harness::ScratchFolder& scratch, const std::string&) { scratch.Folder("sub"); }},
         // The name of the new file beside the target is taken by a folder.
