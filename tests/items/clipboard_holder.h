@@ -29,9 +29,11 @@ inline bool ClipboardIsFree()
     return harness::RunProcess(exe, "\"" + exe + "\"" + kProbeClipboardOption, "") == 0;
 }
 
+// Holds the clipboard until Release, or by itself lets go letGoAfterMs after
+// it has taken it.
 class ClipboardHolder {
 public:
-    ClipboardHolder()
+    explicit ClipboardHolder(DWORD letGoAfterMs = INFINITE)
     {
         static int counter = 0;
         char name[80];
@@ -39,7 +41,7 @@ public:
         ready_ = CreateEventA(nullptr, TRUE, FALSE, (std::string(name) + "-ready").c_str());
         release_ = CreateEventA(nullptr, TRUE, FALSE, (std::string(name) + "-release").c_str());
         std::string exe = OwnExePath();
-        std::string line = "\"" + exe + "\"" + kHoldClipboardOption + name;
+        std::string line = "\"" + exe + "\"" + kHoldClipboardOption + name + " " + std::to_string(letGoAfterMs);
         STARTUPINFOA startup = {};
         startup.cb = sizeof(startup);
         PROCESS_INFORMATION process = {};
