@@ -192,7 +192,7 @@ static void DropFinalBackslash(char* text)
 static void FullPathValue(const char* itemText, char (&value)[kValueBufferSize])
 {
     lstrcpynA(value, itemText, kValueBufferSize);
-    if (PathIsDirectoryA(itemText) && strlen(value) < kValueBufferSize - 2) PathAddBackslashA(value);
+    if (PathIsDirectoryA(itemText) && strlen(value) < kValueBufferSize - 1) PathAddBackslashA(value);
 }
 
 // The name of the folder that holds the item, without that folder's extension.
