@@ -121,9 +121,11 @@ static void StepOverValue(WorkingLine* line, int valueLength)
 // and the search resumes a token's length before it, so the line is swept
 // once per pass instead of once per occurrence. A value that does not hold
 // the token always ends the pass: a longer value meets the length bound, a
-// shorter one shrinks the line, and one of the same length always changes the
-// first byte where it differs from the token in the same way, so the line
-// cannot come back to an earlier state.
+// shorter one shrinks the line, and one of the same length either replaces
+// an ASCII token, always changing the first byte where the two differ in the
+// same way, so that the line never comes back to an earlier state, or is the
+// CR LF of a two-byte marker of other bytes, which leaves fewer bytes that
+// are neither CR nor LF.
 void ReplaceToken(WorkingLine* line, const char* token, const char* value)
 {
     Token t = MakeToken(token);
