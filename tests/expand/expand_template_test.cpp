@@ -22,20 +22,23 @@ const char kPoison = '\xCC';
 const int kGuardSize = 64;
 
 // The line, with a guard behind the caller's 3900 bytes that must stay as poisoned.
-std::string Expand(const std::string& templateText, const std::string& item, ItemKind kind = File)
+std::string Expand(const std::string& templateText, const std::string& item)
 {
     struct {
         char line[kLineBufferSize];
         char guard[kGuardSize];
     } out;
     memset(&out, kPoison, sizeof(out));
-    ExpandTemplate(templateText.c_str(), item.c_str(), kind, out.line);
+    ExpandTemplate(templateText.c_str(), item.c_str(), File, out.line);
     EXPECT_EQ(std::string(kGuardSize, kPoison), std::string(out.guard, kGuardSize)) << "wrote past the line";
     EXPECT_LT(strnlen(out.line, kLineBufferSize), (size_t)kLineBufferSize) << "no NUL in the line";
     return std::string(out.line, strnlen(out.line, kLineBufferSize));
 }
 
-void SetMarker(const char* marker) { lstrcpynA(runSettings.lineBreakMarker, marker, sizeof(runSettings.lineBreakMarker)); }
+void SetMarker(const char* marker)
+{
+    lstrcpynA(runSettings.lineBreakMarker, marker, sizeof(runSettings.lineBreakMarker));
+}
 
 struct Case {
     std::string templateText;
@@ -43,12 +46,12 @@ struct Case {
     std::string expected;
 };
 
-void ExpectLine(const Case& c, ItemKind kind = File)
+void ExpectLine(const Case& c)
 {
-    std::string got = Expand(c.templateText, c.item, kind);
+    std::string got = Expand(c.templateText, c.item);
     EXPECT_TRUE(c.expected == got) << "template \"" << Escaped(c.templateText) << "\" item \"" << Escaped(c.item)
-                               << "\"\n  got      \"" << Escaped(got) << "\"\n  expected \"" << Escaped(c.expected)
-                               << "\"";
+                                   << "\"\n  got      \"" << Escaped(got) << "\"\n  expected \""
+                                   << Escaped(c.expected) << "\"";
 }
 
 class ExpandTemplateTest : public testing::Test {
