@@ -2,6 +2,8 @@
 
 #include <stdio.h>
 
+#include "expand/split_path.h"
+
 namespace harness {
 
 const char kClipboardSentinel[] = "clipboard sentinel \x01\x7f";
@@ -29,10 +31,12 @@ ScratchFolder::ScratchFolder()
 
 ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 
+// Creates every folder on the way to path; a backslash that is the second
+// byte of a double-byte character separates nothing.
 static void CreateParents(const std::string& path)
 {
-    for (size_t at = path.find('\\', 3); at != std::string::npos; at = path.find('\\', at + 1))
-        CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+    for (size_t at = 3; at < path.size(); at += IsAnsiLeadByte((unsigned char)path[at]) ? 2 : 1)
+        if (path[at] == '\\') CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
 }
 
 std::string ScratchFolder::File(const std::string& relative, const std::string& bytes) const
