@@ -16,13 +16,6 @@ namespace {
 
 const std::string kArrow = "[\x81\xAB]";
 
-// "{dir}" in a tail stands for the scratch folder.
-std::string WithFolder(std::string text, const std::string& folder)
-{
-    for (size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, folder);
-    return text;
-}
-
 class Options : public testing::Test {
 protected:
     void SetUp() override
@@ -39,7 +32,7 @@ protected:
         memset(&runSettings, 0, sizeof(runSettings));
         memset(runSettings.templateText, 0xCC, sizeof(runSettings.templateText) - 1);
         memset(runSettings.lineBreakMarker, 0xCC, sizeof(runSettings.lineBreakMarker) - 1);
-        tail_ = WithFolder(tail, scratch_.path());
+        tail_ = harness::WithFolder(tail, scratch_.path());
         ParseOptions(tail_.c_str());
     }
 

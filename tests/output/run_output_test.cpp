@@ -19,13 +19,6 @@ namespace {
 
 const char kOldContent[] = "old content\r\nof the file";
 
-// "{dir}" in a text stands for the scratch folder.
-std::string WithFolder(std::string text, const std::string& folder)
-{
-    for (size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, folder);
-    return text;
-}
-
 class RunOutput : public testing::Test {
 protected:
     void SetUp() override
@@ -42,7 +35,7 @@ protected:
     // end with exit code 0.
     bool Run(const std::string& tail)
     {
-        tail_ = WithFolder(tail, scratch_.path());
+        tail_ = harness::WithFolder(tail, scratch_.path());
         DWORD code = harness::RunTavrel(tail_, scratch_.path());
         EXPECT_EQ(0u, code) << "tail: " << Escaped(tail_);
         return code == 0;
@@ -100,14 +93,14 @@ TEST_F(RunOutput, ClipboardGetsOneLinePerItem)
     };
     for (const Case& c : cases) {
         harness::SetClipboardText(kClipboardSentinel);
-        if (Run(c.tail)) ExpectClipboard(WithFolder(c.expected, scratch_.path()));
+        if (Run(c.tail)) ExpectClipboard(harness::WithFolder(c.expected, scratch_.path()));
     }
 }
 
 TEST_F(RunOutput, ClipboardLinesBecomeTheItems)
 {
     std::string lines = "{dir}\\alpha.txt\r\n  {dir}\\beta.doc  \r\nnothing\r\n{dir}\\sub\\";
-    harness::SetClipboardText(WithFolder(lines, scratch_.path()));
+    harness::SetClipboardText(harness::WithFolder(lines, scratch_.path()));
     if (Run("/#c /#o=%^N")) ExpectClipboard("alpha.txt\r\nbeta.doc\r\nsub");
 }
 
@@ -161,7 +154,7 @@ TEST_F(RunOutput, NamedFileGetsTheResultAndTheClipboardStays)
         if (!c.existing) DeleteFileA(target.c_str());
         harness::SetClipboardText(kClipboardSentinel);
         if (!Run(c.tail)) continue;
-        ExpectFile(target, WithFolder(c.expected, scratch_.path()));
+        ExpectFile(target, harness::WithFolder(c.expected, scratch_.path()));
         ExpectClipboard(kClipboardSentinel);
         EXPECT_EQ(listing, FolderListing(scratch_.path()));
     }
@@ -221,7 +214,7 @@ TEST_F(RunOutput, ClipboardHeldByAnotherProgram)
 {
     HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(OpenClipboard(window));
-    DWORD code = harness::RunTavrel(WithFolder("{dir}\\alpha.txt", scratch_.path()), scratch_.path());
+    DWORD code = harness::RunTavrel(harness::WithFolder("{dir}\\alpha.txt", scratch_.path()), scratch_.path());
     CloseClipboard();
     DestroyWindow(window);
     EXPECT_EQ(0u, code) << "the exe did not end while the clipboard was held";

@@ -56,41 +56,6 @@ std::string SystemSaveAsCaption()
     return caption;
 }
 
-struct OtherDialogSearch {
-    DWORD processId;
-    HWND except;
-    HWND found;
-};
-
-BOOL CALLBACK MatchOtherDialog(HWND window, LPARAM param)
-{
-    OtherDialogSearch* search = (OtherDialogSearch*)param;
-    char name[16] = {};
-    DWORD owner = 0;
-    GetWindowThreadProcessId(window, &owner);
-    GetClassNameA(window, name, sizeof(name));
-    if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
-        strcmp(name, "#32770") == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A dialog of the process other than except: the box that asks before a file
-// is replaced.
-HWND WaitForOtherDialog(DWORD processId, HWND except, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    do {
-        OtherDialogSearch search = {processId, except, nullptr};
-        EnumWindows(MatchOtherDialog, (LPARAM)&search);
-        if (search.found) return search.found;
-        Sleep(50);
-    } while (GetTickCount() - start < timeoutMs);
-    return nullptr;
-}
-
 // The entries in the code page's bytes. They are read as UTF-16, which
 // crosses processes intact, and turned back into the code page: the dialog
 // made them from these bytes the same way, so the bytes come back unchanged.
@@ -223,7 +188,7 @@ TEST_F(SaveAs, ExistingFileIsReplacedOnlyAfterYes)
         ASSERT_NE(nullptr, dialog) << "no Save As dialog appeared";
         TypeFileName(dialog, target);
         Press(dialog, IDOK);
-        HWND question = WaitForOtherDialog(GetProcessId(process_), dialog, 10000);
+        HWND question = harness::WaitForWindow("#32770", GetProcessId(process_), 10000, dialog);
         ASSERT_NE(nullptr, question) << "no question before replacing the file";
         EXPECT_EQ(kOldContent, harness::ReadBytes(target)) << "replaced before the answer";
         ASSERT_NE(nullptr, GetDlgItem(question, IDYES)) << "the box has no Yes";

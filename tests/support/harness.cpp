@@ -202,6 +202,7 @@ namespace {
 struct WindowSearch {
     const char* className;
     DWORD processId;
+    HWND except;
     HWND found;
 };
 
@@ -212,7 +213,8 @@ BOOL CALLBACK MatchWindow(HWND window, LPARAM param)
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
     GetClassNameA(window, name, sizeof(name));
-    if (owner == search->processId && IsWindowVisible(window) && strcmp(name, search->className) == 0) {
+    if (owner == search->processId && window != search->except && IsWindowVisible(window) &&
+        strcmp(name, search->className) == 0) {
         search->found = window;
         return FALSE;
     }
@@ -243,11 +245,11 @@ BOOL CALLBACK CollectChildText(HWND window, LPARAM param)
 }
 }  // namespace
 
-HWND WaitForWindow(const char* className, DWORD processId, DWORD timeoutMs)
+HWND WaitForWindow(const char* className, DWORD processId, DWORD timeoutMs, HWND except)
 {
     DWORD start = GetTickCount();
     do {
-        WindowSearch search = {className, processId, nullptr};
+        WindowSearch search = {className, processId, except, nullptr};
         EnumWindows(MatchWindow, (LPARAM)&search);
         if (search.found) return search.found;
         Sleep(50);
@@ -260,6 +262,12 @@ std::string ChildTexts(HWND parent, const char* className)
     ChildSearch search = {className, ""};
     EnumChildWindows(parent, CollectChildText, (LPARAM)&search);
     return search.texts;
+}
+
+std::string WithFolder(std::string text, const std::string& folder)
+{
+    for (size_t at; (at = text.find("{dir}")) != std::string::npos;) text.replace(at, 5, folder);
+    return text;
 }
 
 std::string Escaped(const std::string& bytes)

@@ -65,11 +65,14 @@ void ClearClipboard();
 extern const char kClipboardSentinel[];
 
 // The first visible top-level window of class className (for example
-// "#32770" for a dialog) that belongs to processId, polled for up to
-// timeoutMs; null when none appears.
-HWND WaitForWindow(const char* className, DWORD processId, DWORD timeoutMs = 15000);
+// "#32770" for a dialog) that belongs to processId and is not except, polled
+// for up to timeoutMs; null when none appears.
+HWND WaitForWindow(const char* className, DWORD processId, DWORD timeoutMs = 15000, HWND except = nullptr);
 // The texts of a window's child controls of class className, in Z order.
 std::string ChildTexts(HWND parent, const char* className);
+
+// text with every "{dir}" replaced by folder.
+std::string WithFolder(std::string text, const std::string& folder);
 
 // Printable form of bytes for failure messages: non-printables as \xNN.
 std::string Escaped(const std::string& bytes);
