@@ -129,10 +129,12 @@ static void TakeExistingPath(char* path, bool isDirectory, const char* text, siz
     AppendItem(File, path);
 }
 
+// The length goes first: a text this long is dropped whatever the cracker
+// says of it, and Wine's cracker faults on a file URL of some 280 characters.
 static void TakeUrl(const char* candidate)
 {
-    if (CheckUrl(candidate) != 0) return;
     if (strlen(candidate) > (size_t)kItemMaxLength) return;
+    if (CheckUrl(candidate) != 0) return;
     AppendItem(Url, candidate);
 }
 
