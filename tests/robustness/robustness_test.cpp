@@ -22,7 +22,7 @@ using robustness::Scenario;
 
 namespace {
 
-// About a tenth of a second each under Wine: a minute and a half per code page.
+// About a tenth of a second each under Wine: a minute per code page.
 const uint64_t kDefaultRuns = 600;
 // Past this many failing runs only their seeds are listed.
 const int kFullReports = 10;
