@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "app/options.h"
+#include "app/system_function.h"
 #include "expand/split_path.h"
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
@@ -56,7 +57,8 @@ static void OpenHelpFile()
     // Room for the whole folder and the name: the help path is not kept.
     char helpPath[2 * kPathBufferSize];
     snprintf(helpPath, sizeof(helpPath), "%s%s", programFolder, kHelpFileName);
-    ShellExecuteA(nullptr, nullptr, helpPath, nullptr, nullptr, SW_SHOWNORMAL);
+    auto shellExecute = LoadSystemFunctionAs<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (shellExecute) shellExecute(nullptr, nullptr, helpPath, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
 static bool CollectItems(const char* tail)

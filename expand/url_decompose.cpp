@@ -5,6 +5,8 @@
 #include <string.h>
 #include <wininet.h>
 
+#include "app/system_function.h"
+
 UrlComponents urlComponents;
 
 #ifndef _WIN64
@@ -41,5 +43,6 @@ int DecomposeUrl(const char* text)
     parts.dwUrlPathLength = sizeof(urlComponents.path);
     parts.lpszExtraInfo = urlComponents.extra;
     parts.dwExtraInfoLength = sizeof(urlComponents.extra);
-    return InternetCrackUrlA(text, 0, 0, &parts) ? 1 : 0;
+    static auto crackUrl = LoadSystemFunctionAs<decltype(&InternetCrackUrlA)>("wininet.dll", "InternetCrackUrlA");
+    return crackUrl && crackUrl(text, 0, 0, &parts) ? 1 : 0;
 }

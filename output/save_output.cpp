@@ -8,6 +8,8 @@
 #include <commdlg.h>
 #include <stdio.h>
 
+#include "app/system_function.h"
+
 constexpr int kFileNameBufferSize = 520;
 // Room for the name, a dot, the process id in hex and ".tmp".
 constexpr int kTempNameBufferSize = kFileNameBufferSize + 16;
@@ -33,7 +35,8 @@ static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
     dialog.nMaxFile = sizeof(fileName);
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     dialog.lpstrDefExt = kDefaultExtension;
-    return GetSaveFileNameA(&dialog) != 0;
+    auto getSaveFileName = LoadSystemFunctionAs<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
+    return getSaveFileName && getSaveFileName(&dialog) != 0;
 }
 
 enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefused };
