@@ -147,6 +147,12 @@ void ReplaceToken(WorkingLine* line, const char* token, const char* value)
     }
 }
 
+bool LineHoldsToken(WorkingLine* line, const char* token)
+{
+    MoveGapTo(line, 0);
+    return TextHoldsToken(line->bytes + line->gapEnd, LineLength(line), MakeToken(token));
+}
+
 // The template goes behind the gap, where the first pass begins.
 static void LoadLine(WorkingLine* line, const char* templateText)
 {
@@ -214,8 +220,10 @@ static void RunFilePasses(WorkingLine* line, const char* itemText)
     SplitPath(itemText, &parts);
     char value[kValueBufferSize];
 
-    FullPathValue(itemText, value);
-    ReplaceToken(line, "%^P", value);
+    if (LineHoldsToken(line, "%^P")) {
+        FullPathValue(itemText, value);
+        ReplaceToken(line, "%^P", value);
+    }
     lstrcpynA(value, itemText, kValueBufferSize);
     ReplaceToken(line, "%^-P", value);
     JoinText(value, parts.drive, parts.folder);

@@ -37,5 +37,9 @@ struct WorkingLine {
 //     pass ends there and that occurrence and the text behind it stay as they are.
 void ReplaceToken(WorkingLine* line, const char* token, const char* value);
 
+// True when the line holds token: a pass whose value asks the file system
+// is skipped, file system call and all, when nothing in the line needs it.
+bool LineHoldsToken(WorkingLine* line, const char* token);
+
 // value := first + second + third, cut to fit its buffer.
 void JoinText(char (&value)[kValueBufferSize], const char* first, const char* second, const char* third = "");
