@@ -1,7 +1,7 @@
 #!/bin/sh
 # Checks the built exe's headers: GUI subsystem, only Windows system DLLs
-# imported (the runtime is linked in), none of them loaded only on demand, and the icon, version and manifest
-# resources present.
+# imported (the runtime is linked in) and none of those that are loaded on
+# demand, and the icon, version and manifest resources present.
 objdump=$1
 exe=$2
 dump=$("$objdump" -p "$exe") || { echo "objdump failed on $exe"; exit 1; }
