@@ -18,6 +18,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/harness.h"
+
 namespace {
 
 const int kItemCount = 1000;
@@ -46,52 +48,6 @@ struct Case {
 struct Work {
     std::string root, bin, items, out;
 };
-
-std::string OwnFolder()
-{
-    char path[MAX_PATH * 2] = {};
-    GetModuleFileNameA(nullptr, path, sizeof(path));
-    std::string folder(path);
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes)
-{
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return;
-    DWORD written = 0;
-    WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
-    CloseHandle(file);
-}
-
-std::string ReadBytes(const std::string& path)
-{
-    std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE) return bytes;
-    char chunk[65536];
-    DWORD read = 0;
-    while (ReadFile(file, chunk, sizeof(chunk), &read, nullptr) && read > 0) bytes.append(chunk, read);
-    CloseHandle(file);
-    return bytes;
-}
-
-void RemoveTree(const std::string& path)
-{
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
-    RemoveDirectoryA(path.c_str());
-}
 
 std::string ItemName(int i)
 {
@@ -123,13 +79,13 @@ Work MakeWork()
     work.out = work.root + "\\out";
     for (const std::string* folder : {&work.root, &work.bin, &work.items, &work.out})
         CreateDirectoryA(folder->c_str(), nullptr);
-    for (int i = 0; i < kItemCount; ++i) WriteBytes(work.items + "\\" + ItemName(i), "item");
+    for (int i = 0; i < kItemCount; ++i) harness::WriteBytes(work.items + "\\" + ItemName(i), "item");
     // Every exe runs from the same folder, so that none is favoured by where it lies.
-    std::string own = OwnFolder();
+    std::string own = harness::BuildFolder();
     CopyFileA((own + "e2e_floor.exe").c_str(), (work.bin + "\\e2e_floor.exe").c_str(), FALSE);
     CopyFileA((own + "Tavrel.exe").c_str(), (work.bin + "\\Tavrel.exe").c_str(), FALSE);
     CopyFileA((own + "Tavrel.exe").c_str(), (work.bin + "\\Worst.exe").c_str(), FALSE);
-    WriteBytes(work.bin + "\\Worst.ini", WorstTemplate());
+    harness::WriteBytes(work.bin + "\\Worst.ini", WorstTemplate());
     return work;
 }
 
@@ -179,57 +135,17 @@ std::vector<Case> MakeCases(const Work& work)
     };
 }
 
-void SetClipboardText(const std::string& text)
-{
-    for (int i = 0; i < 200 && !OpenClipboard(nullptr); ++i) Sleep(10);
-    EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
-    if (char* bytes = (char*)GlobalLock(block)) {
-        memcpy(bytes, text.data(), text.size());
-        GlobalUnlock(block);
-        if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
-    }
-    CloseClipboard();
-}
-
-std::string ClipboardText()
-{
-    std::string text;
-    for (int i = 0; i < 200 && !OpenClipboard(nullptr); ++i) Sleep(10);
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
-        if (const char* bytes = (const char*)GlobalLock(data)) {
-            text.assign(bytes, strnlen(bytes, GlobalSize(data)));
-            GlobalUnlock(data);
-        }
-    }
-    CloseClipboard();
-    return text;
-}
-
 void Prepare(const Case& c)
 {
-    if (!c.clipboard.empty()) SetClipboardText(c.clipboard);
+    if (!c.clipboard.empty()) harness::SetClipboardText(c.clipboard);
     if (!c.freshFile.empty()) DeleteFileA(c.freshFile.c_str());
 }
 
-HANDLE Start(const Case& c)
-{
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof(startup);
-    PROCESS_INFORMATION process = {};
-    std::string line = c.commandLine;
-    if (!CreateProcessA(c.exe.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr, c.folder.c_str(), &startup,
-                        &process))
-        return nullptr;
-    CloseHandle(process.hThread);
-    return process.hProcess;
-}
+HANDLE StartCase(const Case& c) { return harness::StartProcess(c.exe, c.commandLine, c.folder); }
 
 bool Finish(const Case& c, HANDLE process)
 {
-    DWORD code = 1;
-    if (WaitForSingleObject(process, kRunTimeoutMs) != WAIT_OBJECT_0) TerminateProcess(process, 1);
-    GetExitCodeProcess(process, &code);
+    DWORD code = harness::WaitForExit(process, kRunTimeoutMs);
     CloseHandle(process);
     if (code != 0) printf("%s: exit code 0x%08lX\n", c.name, code);
     return code == 0;
@@ -248,7 +164,7 @@ bool TimeRun(Case& c)
 {
     Prepare(c);
     double start = Seconds();
-    HANDLE process = Start(c);
+    HANDLE process = StartCase(c);
     if (!process) return false;
     bool ok = Finish(c, process);
     c.ms.push_back((Seconds() - start) * 1000.0);
@@ -260,7 +176,7 @@ bool TimeRun(Case& c)
 bool SamplePeak(Case& c)
 {
     Prepare(c);
-    HANDLE process = Start(c);
+    HANDLE process = StartCase(c);
     if (!process) return false;
     SIZE_T peak = 0;
     while (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
@@ -295,13 +211,16 @@ bool Expect(bool holds, const char* what)
 // that worked.
 bool CheckOutputs(const Work& work, const Case& clip)
 {
-    bool ok = Expect(ReadBytes(work.out + "\\names.txt") == JoinedLines(""), "tavrel-1000 wrote the 1000 names");
-    ok &= Expect(ClipboardText() == clip.clipboard, "tavrel-clip-1000 put the 1000 full paths on the clipboard");
-    std::vector<std::string> worst = Lines(ReadBytes(work.out + "\\worst.txt"));
+    bool ok =
+        Expect(harness::ReadBytes(work.out + "\\names.txt") == JoinedLines(""), "tavrel-1000 wrote the 1000 names");
+    std::string clipboard;
+    ok &= Expect(harness::ReadClipboardText(&clipboard) && clipboard == clip.clipboard,
+                 "tavrel-clip-1000 put the 1000 full paths on the clipboard");
+    std::vector<std::string> worst = Lines(harness::ReadBytes(work.out + "\\worst.txt"));
     bool bounded = worst.size() == kItemCount;
     for (const std::string& line : worst) bounded &= !line.empty() && line.size() <= kLineLimit;
     ok &= Expect(bounded, "tavrel-worst wrote 1000 lines of 1 to 3899 bytes");
-    std::string cmdOutput = ReadBytes(work.out + "\\cmd.txt");
+    std::string cmdOutput = harness::ReadBytes(work.out + "\\cmd.txt");
     ok &= Expect(cmdOutput.size() == JoinedLines("").size() + 2, "cmd-1000 wrote the 1000 names");
     return ok;
 }
@@ -388,6 +307,6 @@ int main(int argc, char** argv)
     }
     PrintTable(cases);
     bool met = PrintTargets(cases);
-    RemoveTree(work.root);
+    harness::RemoveTree(work.root);
     return ok && met ? 0 : 1;
 }
