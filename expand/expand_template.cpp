@@ -31,10 +31,6 @@ static void MoveGapTo(WorkingLine* line, int position)
     }
 }
 
-// A lead byte and the byte after it are one character, whatever that byte is
-// (as CharNextA counts), unless the text ends there.
-static int CharWidth(const char* at) { return (IsAnsiLeadByte((unsigned char)at[0]) && at[1]) ? 2 : 1; }
-
 static char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? (char)(c - 'A' + 'a') : c; }
 
 static bool IsAsciiLetter(char c) { return FoldAscii(c) >= 'a' && FoldAscii(c) <= 'z'; }
@@ -73,7 +69,7 @@ static bool TokenAt(const char* at, const Token& token)
 
 static bool TextHoldsToken(const char* text, int length, const Token& token)
 {
-    for (int i = 0; i + token.length <= length; i += CharWidth(text + i))
+    for (int i = 0; i + token.length <= length; i += AnsiCharWidth(text + i))
         if (TokenAt(text + i, token)) return true;
     return false;
 }
@@ -87,7 +83,7 @@ static int FindBehindGap(const WorkingLine* line, const Token& token, unsigned c
     for (int i = line->gapEnd; i + token.length <= kWorkingEnd;) {
         startsChar[position] = 1;
         if (TokenAt(line->bytes + i, token)) return position;
-        int width = CharWidth(line->bytes + i);
+        int width = AnsiCharWidth(line->bytes + i);
         if (width == 2) startsChar[position + 1] = 0;
         i += width;
         position += width;
@@ -113,7 +109,7 @@ static int ResumePoint(const unsigned char* startsChar, int at, int tokenLength)
 static void StepOverValue(WorkingLine* line, int valueLength)
 {
     int skipped = 0;
-    while (skipped < valueLength) skipped += CharWidth(line->bytes + line->gapEnd + skipped);
+    while (skipped < valueLength) skipped += AnsiCharWidth(line->bytes + line->gapEnd + skipped);
     MoveGapTo(line, line->gapStart + skipped);
 }
 
@@ -190,9 +186,7 @@ void JoinText(char (&value)[kValueBufferSize], const char* first, const char* se
 // byte of the line.
 static void DropFinalBackslash(char* text)
 {
-    int last = -1;
-    for (int i = 0; text[i]; i += CharWidth(text + i)) last = i;
-    if (last >= 0 && text[last] == '\\' && text[last + 1] == '\0') text[last] = '\0';
+    if (EndsInBackslash(text)) text[strlen(text) - 1] = '\0';
 }
 
 // PathAddBackslashA writes the backslash and a NUL behind the text, so a text

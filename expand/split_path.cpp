@@ -16,11 +16,13 @@ void LoadCodePageLeadBytes()
 
 bool IsAnsiLeadByte(unsigned char byte) { return leadBytes[byte]; }
 
-// Width of the character at text[i]: a lead byte and the byte after it form
-// one character; a lead byte with nothing after it stands alone.
-static int CharWidth(const char* text, int i)
+int AnsiCharWidth(const char* text) { return (IsAnsiLeadByte((unsigned char)text[0]) && text[1]) ? 2 : 1; }
+
+bool EndsInBackslash(const char* text)
 {
-    return (IsAnsiLeadByte((unsigned char)text[i]) && text[i + 1]) ? 2 : 1;
+    int last = -1;
+    for (int i = 0; text[i]; i += AnsiCharWidth(text + i)) last = i;
+    return last >= 0 && text[last] == '\\';
 }
 
 // Length of the longest whole-character prefix of text[0..length) that has
@@ -29,7 +31,7 @@ static int CutToLimit(const char* text, int length, int limit)
 {
     int i = 0;
     while (i < length) {
-        int w = CharWidth(text, i);
+        int w = AnsiCharWidth(text + i);
         if (i + w > limit) break;
         i += w;
     }
@@ -67,7 +69,7 @@ void SplitPath(const char* path, PathParts* parts)
 
     int driveLength = (length >= 2 && !IsAnsiLeadByte((unsigned char)text[0]) && text[1] == ':') ? 2 : 0;
     int componentStart = driveLength;
-    for (int i = driveLength; i < length; i += CharWidth(text, i))
+    for (int i = driveLength; i < length; i += AnsiCharWidth(text + i))
         if (text[i] == '\\' || text[i] == '/') componentStart = i + 1;
 
     int nameStart = componentStart;
@@ -75,7 +77,7 @@ void SplitPath(const char* path, PathParts* parts)
     if (IsDotOrDotDot(text + componentStart, length - componentStart)) {
         nameStart = length;
     } else {
-        for (int i = componentStart; i < length; i += CharWidth(text, i))
+        for (int i = componentStart; i < length; i += AnsiCharWidth(text + i))
             if (text[i] == '.') extensionStart = i;
         if (IsDotOrDotDot(text + componentStart, extensionStart - componentStart)) nameStart = extensionStart;
     }

@@ -21,4 +21,12 @@ void LoadCodePageLeadBytes();
 // True when the byte starts a double-byte character of the ANSI code page.
 bool IsAnsiLeadByte(unsigned char byte);
 
+// Bytes in the character at text: a lead byte and the byte after it form one
+// character whatever that byte is, unless the text ends there.
+int AnsiCharWidth(const char* text);
+
+// True when the last character of text is a backslash; the second byte of a
+// double-byte character may be 0x5C and is then no backslash.
+bool EndsInBackslash(const char* text);
+
 void SplitPath(const char* path, PathParts* parts);

@@ -83,19 +83,6 @@ static void AppendItem(ItemKind kind, const char* text)
     ++itemList.count;
 }
 
-// Read by characters of the ANSI code page: the second byte of a double-byte
-// character may be 0x5C and is then no backslash.
-static bool EndsInBackslash(const char* text)
-{
-    size_t last = 0;
-    size_t i = 0;
-    while (text[i]) {
-        last = i;
-        i += (IsAnsiLeadByte((unsigned char)text[i]) && text[i + 1]) ? 2 : 1;
-    }
-    return i > 0 && text[last] == '\\';
-}
-
 // C:\Data\ and C:\Data alike give C:\Data, and the root C:\ gives C:. The
 // token has room for the byte that PathAddBackslashA adds to a 259-byte text.
 // Beyond that length it adds nothing, so the trailing backslash is looked for
