@@ -218,8 +218,7 @@ static void RunFilePasses(WorkingLine* line, const char* itemText)
         FullPathValue(itemText, value);
         ReplaceToken(line, "%^P", value);
     }
-    lstrcpynA(value, itemText, kValueBufferSize);
-    ReplaceToken(line, "%^-P", value);
+    ReplaceToken(line, "%^-P", itemText);
     JoinText(value, parts.drive, parts.folder);
     ReplaceToken(line, "%^D", value);
     DropFinalBackslash(value);

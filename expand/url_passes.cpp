@@ -47,10 +47,8 @@ void RunUrlPasses(WorkingLine* line, const char* itemText)
     ReplaceToken(line, "%^-J", value);
     JoinText(value, parts.name, parts.extension);
     ReplaceToken(line, "%^K", value);
-    lstrcpynA(value, itemText, kValueBufferSize);
-    ReplaceToken(line, "%^L", value);
+    ReplaceToken(line, "%^L", itemText);
     UrlWithoutFragmentValue(itemText, value);
     ReplaceToken(line, "%^-L", value);
-    lstrcpynA(value, itemText, kValueBufferSize);
-    ReplaceToken(line, "%^P", value);
+    ReplaceToken(line, "%^P", itemText);
 }
