@@ -154,60 +154,13 @@ TEST(SaveOutputToFile, EmptyNameWritesNothing)
     EXPECT_EQ(0, SaveOutputToFile("text", NamedFile));
 }
 
-// Stands in for WriteFile in this exe's import table while it lives.
-class WriteFileStandIn {
-public:
-    using WriteFileFunction = BOOL(WINAPI*)(HANDLE, LPCVOID, DWORD, LPDWORD, LPOVERLAPPED);
-
-    explicit WriteFileStandIn(WriteFileFunction standIn) : slot_(FindImportSlot("WriteFile"))
-    {
-        if (!slot_) return;
-        real = *slot_;
-        Patch(standIn);
-    }
-    ~WriteFileStandIn()
-    {
-        if (slot_) Patch(real);
-    }
-    bool active() const { return slot_ != nullptr; }
-
-    static WriteFileFunction real;
-
-private:
-    static WriteFileFunction* FindImportSlot(const char* name)
-    {
-        BYTE* base = (BYTE*)GetModuleHandleA(nullptr);
-        IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
-        IMAGE_DATA_DIRECTORY imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
-        for (auto* dll = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress); dll->Name; ++dll) {
-            if (lstrcmpiA((char*)(base + dll->Name), "kernel32.dll") != 0) continue;
-            auto* names = (IMAGE_THUNK_DATA*)(base + dll->OriginalFirstThunk);
-            auto* slots = (WriteFileFunction*)(base + dll->FirstThunk);
-            for (int i = 0; names[i].u1.AddressOfData; ++i) {
-                if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal)) continue;
-                auto* byName = (IMAGE_IMPORT_BY_NAME*)(base + names[i].u1.AddressOfData);
-                if (strcmp((char*)byName->Name, name) == 0) return &slots[i];
-            }
-        }
-        return nullptr;
-    }
-    void Patch(WriteFileFunction function)
-    {
-        DWORD protection;
-        VirtualProtect(slot_, sizeof(*slot_), PAGE_READWRITE, &protection);
-        *slot_ = function;
-        VirtualProtect(slot_, sizeof(*slot_), protection, &protection);
-    }
-
-    WriteFileFunction* slot_;
-};
-
-WriteFileStandIn::WriteFileFunction WriteFileStandIn::real;
+using WriteFileFunction = decltype(&WriteFile);
+WriteFileFunction realWriteFile;
 
 // Half the bytes reach the file, then the disk is full.
 BOOL WINAPI FailHalfway(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
 {
-    WriteFileStandIn::real(file, bytes, count / 2, written, overlapped);
+    realWriteFile(file, bytes, count / 2, written, overlapped);
     SetLastError(ERROR_DISK_FULL);
     return FALSE;
 }
@@ -215,14 +168,14 @@ BOOL WINAPI FailHalfway(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written
 // Half the bytes reach the file and the call still reports success.
 BOOL WINAPI WriteHalf(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
 {
-    return WriteFileStandIn::real(file, bytes, count / 2, written, overlapped);
+    return realWriteFile(file, bytes, count / 2, written, overlapped);
 }
 
 TEST(SaveOutputToFile, WriteThatStopsPartWayLeavesTheOldFile)
 {
     struct Case {
         const char* what;
-        WriteFileStandIn::WriteFileFunction standIn;
+        WriteFileFunction standIn;
         bool existing;
     } cases[] = {
         {"write fails", FailHalfway, true},
@@ -237,8 +190,9 @@ TEST(SaveOutputToFile, WriteThatStopsPartWayLeavesTheOldFile)
         std::string listing = FolderListing(scratch.path());
         int result;
         {
-            WriteFileStandIn standIn(c.standIn);
+            harness::ImportStandIn standIn("kernel32.dll", "WriteFile", (const void*)c.standIn);
             ASSERT_TRUE(standIn.active()) << "WriteFile is not in this exe's import table";
+            realWriteFile = standIn.real<WriteFileFunction>();
             result = SaveTo(target, "new content that does not arrive whole");
         }
         EXPECT_EQ(0, result) << c.what;

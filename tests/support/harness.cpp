@@ -1,6 +1,7 @@
 #include "tests/support/harness.h"
 
 #include <stdio.h>
+#include <string.h>
 
 #include "expand/split_path.h"
 
@@ -262,6 +263,45 @@ std::string ChildTexts(HWND parent, const char* className)
     ChildSearch search = {className, ""};
     EnumChildWindows(parent, CollectChildText, (LPARAM)&search);
     return search.texts;
+}
+
+static const void** FindImportSlot(const char* dllName, const char* functionName)
+{
+    BYTE* base = (BYTE*)GetModuleHandleA(nullptr);
+    IMAGE_NT_HEADERS* headers = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    IMAGE_DATA_DIRECTORY imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* dll = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports.VirtualAddress); dll->Name; ++dll) {
+        if (lstrcmpiA((char*)(base + dll->Name), dllName) != 0) continue;
+        auto* names = (IMAGE_THUNK_DATA*)(base + dll->OriginalFirstThunk);
+        auto* slots = (const void**)(base + dll->FirstThunk);
+        for (int i = 0; names[i].u1.AddressOfData; ++i) {
+            if (IMAGE_SNAP_BY_ORDINAL(names[i].u1.Ordinal)) continue;
+            auto* byName = (IMAGE_IMPORT_BY_NAME*)(base + names[i].u1.AddressOfData);
+            if (strcmp((char*)byName->Name, functionName) == 0) return &slots[i];
+        }
+    }
+    return nullptr;
+}
+
+static void PatchSlot(const void** slot, const void* function)
+{
+    DWORD protection;
+    VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &protection);
+    *slot = function;
+    VirtualProtect(slot, sizeof(*slot), protection, &protection);
+}
+
+ImportStandIn::ImportStandIn(const char* dllName, const char* functionName, const void* standIn)
+    : slot_(FindImportSlot(dllName, functionName)), real_(nullptr)
+{
+    if (!slot_) return;
+    real_ = *slot_;
+    PatchSlot(slot_, standIn);
+}
+
+ImportStandIn::~ImportStandIn()
+{
+    if (slot_) PatchSlot(slot_, real_);
 }
 
 std::string WithFolder(std::string text, const std::string& folder)

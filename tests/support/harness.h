@@ -71,6 +71,29 @@ HWND WaitForWindow(const char* className, DWORD processId, DWORD timeoutMs = 150
 // The texts of a window's child controls of class className, in Z order.
 std::string ChildTexts(HWND parent, const char* className);
 
+// Stands in for one function that this exe imports from dllName (for example
+// "kernel32.dll"), for as long as it lives: the product code linked into the
+// test exe calls through the same import table. active() is false when the
+// exe does not import that function.
+class ImportStandIn {
+public:
+    ImportStandIn(const char* dllName, const char* functionName, const void* standIn);
+    ~ImportStandIn();
+    ImportStandIn(const ImportStandIn&) = delete;
+    ImportStandIn& operator=(const ImportStandIn&) = delete;
+    bool active() const { return slot_ != nullptr; }
+    // The function that was there before, to call from the stand-in.
+    template <typename Function>
+    Function real() const
+    {
+        return reinterpret_cast<Function>(real_);
+    }
+
+private:
+    const void** slot_;
+    const void* real_;
+};
+
 // text with every "{dir}" replaced by folder.
 std::string WithFolder(std::string text, const std::string& folder);
 
