@@ -66,6 +66,7 @@ void PressButton(HWND dialog, int id)
 // as every Windows installation does; the test prefix gets that mapping.
 void AssociateTextFilesWithNotepad()
 {
+    if (!RunningOnWine()) return;
     HKEY key;
     if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
         ERROR_SUCCESS)

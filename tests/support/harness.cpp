@@ -9,6 +9,8 @@ namespace harness {
 
 const char kClipboardSentinel[] = "clipboard sentinel \x01\x7f";
 
+bool RunningOnWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
 std::string BuildFolder()
 {
     char path[MAX_PATH * 2] = {};

@@ -8,6 +8,10 @@
 
 namespace harness {
 
+// True under Wine, false on Windows itself: the few tests that need Wine's
+// own means (its mount manager, its drive Z:) skip elsewhere with a reason.
+bool RunningOnWine();
+
 // The folder of the running test exe, ending in a backslash; the built
 // Tavrel.exe and Tavrel.txt lie in the same folder.
 std::string BuildFolder();
