@@ -197,10 +197,11 @@ TEST(DeliverOutput, BeepsOnceBetweenEmptyingAndSettingTheClipboard)
         std::vector<std::string> items;
         DWORD heldMs;  // 0: nobody holds the clipboard
         size_t expectedBeeps;
+        const char* clipboardAfter;
     } cases[] = {
-        {{"a", "b"}, 0, 1},
-        {{}, 0, 0},
-        {{"a"}, 20000, 0},
+        {{"a", "b"}, 0, 1, "a\r\nb"},
+        {{}, 0, 0, kClipboardSentinel},
+        {{"a"}, 20000, 0, kClipboardSentinel},
     };
     for (const auto& c : cases) {
         harness::SetClipboardText(kClipboardSentinel);
@@ -215,10 +216,12 @@ TEST(DeliverOutput, BeepsOnceBetweenEmptyingAndSettingTheClipboard)
         DeliverOutput("%^-P");
         holder.reset();
         SCOPED_TRACE(std::to_string(c.items.size()) + " items, clipboard held " + std::to_string(c.heldMs) + " ms");
+        EXPECT_EQ(c.clipboardAfter, Delivered());
         ASSERT_EQ(c.expectedBeeps, beeps.size());
         for (const Beep& b : beeps) {
             EXPECT_EQ((UINT)MB_ICONASTERISK, b.type);
-            EXPECT_EQ(0, b.formatsOnClipboard) << "the beep came before the clipboard was emptied or after the text was set";
+            EXPECT_EQ(0, b.formatsOnClipboard)
+                << "the beep came before the clipboard was emptied or after the text was set";
         }
     }
 }
