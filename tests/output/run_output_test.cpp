@@ -252,7 +252,9 @@ TEST_F(RunOutput, ClipboardHeldByAnotherProgram)
 {
     HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(OpenClipboard(window));
+    DWORD start = GetTickCount();
     DWORD code = harness::RunTavrel(harness::WithFolder("{dir}\\alpha.txt", scratch_.path()), scratch_.path());
+    EXPECT_LT(GetTickCount() - start, harness::kGiveUpOnHeldClipboardMs) << "waited too long";
     CloseClipboard();
     DestroyWindow(window);
     EXPECT_EQ(0u, code) << "the exe did not end while the clipboard was held";

@@ -161,8 +161,13 @@ TEST(SaveOutputToFile, OpenTargetIsNotReplaced)
 TEST(SaveOutputToFile, EmptyNameWritesNothing)
 {
     harness::ScratchFolder scratch;
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof(previous), previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.path().c_str()));
     SetOutput(NamedFile, "");
     EXPECT_EQ(0, SaveOutputToFile("text", NamedFile));
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ("", FolderListing(scratch.path())) << "a file was left in the current folder";
 }
 
 using WriteFileFunction = decltype(&WriteFile);
