@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <string>
 
 #include "tests/support/harness.h"
@@ -164,6 +166,46 @@ TEST_F(VersionBox, ShownWhenTheClipboardGivesNoItem)
     std::string clipboard;
     EXPECT_TRUE(ReadClipboardText(&clipboard));
     EXPECT_EQ("no such file\r\nnor this one", clipboard);
+}
+
+}  // namespace
+
+namespace {
+
+// The manual in the release zip of this code page (the Japanese one under
+// 932), unpacked by tests/package_unpack.sh into the folder named by
+// TAVREL_UNPACKED, as the exe beside it opens it. Disabled in the ordinary
+// run; the package check runs it explicitly.
+TEST(PackageHelp, DISABLED_OpensTheManualOfThisCodePage)
+{
+    const char* unpacked = getenv("TAVREL_UNPACKED");
+    ASSERT_NE(nullptr, unpacked) << "TAVREL_UNPACKED names no folder";
+    std::string folder = unpacked;
+    std::string manual = ReadBytes(folder + "\\Tavrel.txt");
+    std::string title = own_texts::ForThisCodePage().manualTitle;
+    EXPECT_EQ(title, manual.substr(0, manual.find("\r\n"))) << "code page " << GetACP();
+    size_t lineFeeds = 0, lineEnds = 0;
+    for (size_t i = 0; i < manual.size(); ++i) {
+        lineFeeds += manual[i] == '\n';
+        lineEnds += manual.compare(i, 2, "\r\n") == 0;
+    }
+    EXPECT_EQ(lineEnds, lineFeeds) << "a line of the manual ends without CR LF";
+
+    AssociateTextFilesWithNotepad();
+    std::string exe = folder + "\\Tavrel.exe";
+    HANDLE process = StartProcess(exe, "\"" + exe + "\" /#h", folder);
+    ASSERT_NE(nullptr, process);
+    HWND help = WaitForTitle("Tavrel.txt", 20000);
+    ASSERT_NE(nullptr, help) << "the help file was not opened";
+    // The viewer shows the manual's first part, decoded in this code page.
+    std::string shown;
+    for (int i = 0; i < 50 && shown.empty(); ++i, Sleep(100)) shown = ChildTexts(help, "Edit");
+    EXPECT_EQ(title, shown.substr(0, shown.find("\r\n")));
+    EXPECT_GT(shown.size(), 2000u);
+    EXPECT_EQ(0, manual.compare(0, 2000, shown, 0, 2000)) << "shown: " << Escaped(shown.substr(0, 200));
+    EXPECT_EQ(0u, WaitForExit(process, 10000));
+    CloseHandle(process);
+    CloseWindowAndItsProcess(help);
 }
 
 }  // namespace

@@ -16,6 +16,7 @@ struct OwnTexts {
     const char* versionBox;
     const char* textFiles;
     const char* allFiles;
+    const char* manualTitle;  // the first line of Tavrel.txt in the zip
 };
 
 inline const OwnTexts kOwnTexts[] = {
@@ -24,13 +25,13 @@ inline const OwnTexts kOwnTexts[] = {
      u8"渡されたファイル、フォルダー、URL ごとに、パスや名前、URL の各部分を 1 行ずつ並べ、"
      u8"クリップボードまたはテキスト ファイルに出力します。\r\n\r\n"
      u8"/#h を付けて起動すると、ヘルプ ファイルが開きます。",
-     u8"テキストファイル(*.txt)", u8"全てのファイル(*.*)"},
+     u8"テキストファイル(*.txt)", u8"全てのファイル(*.*)", u8"Tavrel - パス、名前、URL の各部分をクリップボードへ"},
     {0,
      "Tavrel " TAVREL_VERSION_STRING "\r\n\r\n"
      "Tavrel puts the paths, names and URL parts of the items it is given on the clipboard or in a text file, "
      "one line per item.\r\n\r\n"
      "Start it with /#h to open the help file.",
-     "Text files (*.txt)", "All files (*.*)"},
+     "Text files (*.txt)", "All files (*.*)", "Tavrel - paths, names and URL parts to the clipboard"},
 };
 
 // UTF-8 text in the bytes of the ANSI code page.
@@ -48,13 +49,15 @@ struct Expected {
     std::string versionBox;
     std::string textFiles;
     std::string allFiles;
+    std::string manualTitle;
 };
 
 inline Expected ForThisCodePage()
 {
     for (const OwnTexts& texts : kOwnTexts) {
         if (texts.codePage == GetACP() || texts.codePage == 0)
-            return {InCodePage(texts.versionBox), InCodePage(texts.textFiles), InCodePage(texts.allFiles)};
+            return {InCodePage(texts.versionBox), InCodePage(texts.textFiles), InCodePage(texts.allFiles),
+                    InCodePage(texts.manualTitle)};
     }
     return {};
 }
