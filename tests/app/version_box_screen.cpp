@@ -106,7 +106,7 @@ TEST_F(VersionBox, ShowsCaptionAndTextUntilOk)
     GetWindowTextA(box, caption, sizeof(caption));
     EXPECT_STREQ("Tavrel", caption);
     std::string text = ChildTexts(box, "Static");
-    std::string expected = own_texts::ForThisCodePage().versionBox;
+    std::string expected = own_texts::InCodePage(own_texts::ForThisCodePage().versionBox);
     EXPECT_EQ(expected, text) << "code page " << GetACP() << ", got: " << Escaped(text) << ", expected "
                               << Escaped(expected);
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 300)) << "the box must wait for the user";
@@ -182,7 +182,7 @@ TEST(PackageHelp, DISABLED_OpensTheManualOfThisCodePage)
     ASSERT_NE(nullptr, unpacked) << "TAVREL_UNPACKED names no folder";
     std::string folder = unpacked;
     std::string manual = ReadBytes(folder + "\\Tavrel.txt");
-    std::string title = own_texts::ForThisCodePage().manualTitle;
+    std::string title = own_texts::InCodePage(own_texts::ForThisCodePage().manualTitle);
     EXPECT_EQ(title, manual.substr(0, manual.find("\r\n"))) << "code page " << GetACP();
     size_t lineFeeds = 0, lineEnds = 0;
     for (size_t i = 0; i < manual.size(); ++i) {

@@ -12,28 +12,23 @@
 #include <string>
 
 #include "tests/support/harness.h"
+#include "tests/support/own_texts.h"
 
 namespace {
 
-std::wstring Wide(const std::string& text, UINT codePage)
-{
-    wchar_t wide[1024] = {};
-    MultiByteToWideChar(codePage, 0, text.c_str(), -1, wide, 1024);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& text, UINT codePage)
+// The text in UTF-8, for comparing and printing, from UTF-16 or the code page.
+std::string Utf8(const wchar_t* text)
 {
     char bytes[2048] = {};
-    WideCharToMultiByte(codePage, 0, text.c_str(), -1, bytes, sizeof(bytes), nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, bytes, sizeof(bytes), nullptr, nullptr);
     return bytes;
 }
 
-UINT AnsiCodePageOf(LCID locale)
+std::string Utf8(const std::string& text)
 {
-    char number[8] = {};
-    GetLocaleInfoA(locale, LOCALE_IDEFAULTANSICODEPAGE, number, sizeof(number));
-    return (UINT)atoi(number);
+    wchar_t wide[1024] = {};
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, 1024);
+    return Utf8(wide);
 }
 
 TEST(ClipboardLocale, UnicodeTextIsTheName)
@@ -41,30 +36,29 @@ TEST(ClipboardLocale, UnicodeTextIsTheName)
     const char* otherUserLocale = getenv("TAVREL_OTHER_USER_LOCALE");
     if (otherUserLocale && *otherUserLocale) {
         if (!harness::RunningOnWine()) GTEST_SKIP() << "wine-run.sh sets the user locale, under Wine only";
-        ASSERT_NE(GetACP(), AnsiCodePageOf(GetUserDefaultLCID())) << "the user locale has this code page";
+        ASSERT_NE(PRIMARYLANGID(GetSystemDefaultLCID()), PRIMARYLANGID(GetUserDefaultLCID()));
     }
     // Names that this code page holds and the other one reads as other letters.
-    std::wstring name = Wide(GetACP() == 932 ? u8"表\\a.txt" : u8"Café.txt", CP_UTF8);
+    const char* name = GetACP() == 932 ? u8"表\\a.txt" : u8"Café.txt";
     harness::ScratchFolder scratch;
-    std::string path = scratch.File(Narrow(name, CP_ACP));
+    std::string path = scratch.File(own_texts::InCodePage(name));
     harness::SetClipboardText(harness::kClipboardSentinel);
     ASSERT_EQ(0u, harness::RunTavrel("\"" + path + "\"", scratch.path()));
 
     LCID locale = 0;
-    std::wstring text;
+    std::string text;
     ASSERT_TRUE(OpenClipboard(nullptr));
     if (HANDLE block = GetClipboardData(CF_LOCALE)) {
         locale = *(const LCID*)GlobalLock(block);
         GlobalUnlock(block);
     }
     if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
-        text = (const wchar_t*)GlobalLock(block);
+        text = Utf8((const wchar_t*)GlobalLock(block));
         GlobalUnlock(block);
     }
     CloseClipboard();
     EXPECT_EQ(GetSystemDefaultLCID(), locale) << "user locale " << GetUserDefaultLCID();
-    std::wstring expected = Wide(path, CP_ACP);
-    EXPECT_TRUE(expected == text) << "got: " << Narrow(text, CP_UTF8) << "\n expected: " << Narrow(expected, CP_UTF8);
+    EXPECT_EQ(Utf8(scratch.path()) + "\\" + name, text);
 }
 
 }  // namespace

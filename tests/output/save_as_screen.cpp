@@ -199,9 +199,9 @@ TEST_F(SaveAs, OpensWithSystemCaptionAndBothFileTypes)
     ASSERT_NE(nullptr, types) << "no file type combo box";
     std::vector<std::string> entries = ComboEntries(types);
     ASSERT_EQ(2u, entries.size());
-    own_texts::Expected expected = own_texts::ForThisCodePage();
-    EXPECT_EQ(expected.textFiles, entries[0]) << "code page " << GetACP() << ", got: " << Escaped(entries[0]);
-    EXPECT_EQ(expected.allFiles, entries[1]) << "code page " << GetACP() << ", got: " << Escaped(entries[1]);
+    const own_texts::OwnTexts& expected = own_texts::ForThisCodePage();
+    EXPECT_EQ(own_texts::InCodePage(expected.textFiles), entries[0]) << "got: " << Escaped(entries[0]);
+    EXPECT_EQ(own_texts::InCodePage(expected.allFiles), entries[1]) << "got: " << Escaped(entries[1]);
     HWND edit = FileNameEdit(dialog);
     ASSERT_NE(nullptr, edit);
     EXPECT_EQ("", WindowText(edit)) << "the dialog proposed a name";

@@ -34,6 +34,13 @@ inline const OwnTexts kOwnTexts[] = {
      "Text files (*.txt)", "All files (*.*)", "Tavrel - paths, names and URL parts to the clipboard"},
 };
 
+inline const OwnTexts& ForThisCodePage()
+{
+    const OwnTexts* texts = kOwnTexts;
+    while (texts->codePage != GetACP() && texts->codePage != 0) ++texts;
+    return *texts;
+}
+
 // UTF-8 text in the bytes of the ANSI code page.
 inline std::string InCodePage(const char* utf8)
 {
@@ -42,24 +49,6 @@ inline std::string InCodePage(const char* utf8)
     char bytes[2048] = {};
     WideCharToMultiByte(CP_ACP, 0, wide, -1, bytes, sizeof(bytes), nullptr, nullptr);
     return bytes;
-}
-
-// The texts of this process's code page, in its bytes.
-struct Expected {
-    std::string versionBox;
-    std::string textFiles;
-    std::string allFiles;
-    std::string manualTitle;
-};
-
-inline Expected ForThisCodePage()
-{
-    for (const OwnTexts& texts : kOwnTexts) {
-        if (texts.codePage == GetACP() || texts.codePage == 0)
-            return {InCodePage(texts.versionBox), InCodePage(texts.textFiles), InCodePage(texts.allFiles),
-                    InCodePage(texts.manualTitle)};
-    }
-    return {};
 }
 
 }  // namespace own_texts
