@@ -5,6 +5,7 @@
 #include <stdio.h>
 
 #include "app/options.h"
+#include "app/program_texts.h"
 #include "app/system_function.h"
 #include "expand/split_path.h"
 #include "items/clipboard_source.h"
@@ -37,16 +38,6 @@ void FindProgramPaths(const char* exePath)
     FormatPathOrEmpty(settingsFilePath, "%s%s%s.ini", parts.drive, parts.folder, parts.name);
 }
 
-const char* VersionBoxText()
-{
-    return TAVREL_PRODUCT_NAME " " TAVREL_VERSION_STRING "\r\n"
-           "\r\n"
-           "Puts the paths, names and URL parts of the items it is given\r\n"
-           "on the clipboard or in a text file, one line per item.\r\n"
-           "\r\n"
-           "Start it with /#h to open the help file.";
-}
-
 static void ShowVersionBox()
 {
     MessageBoxA(nullptr, VersionBoxText(), TAVREL_PRODUCT_NAME, MB_OK | MB_ICONINFORMATION);
@@ -71,6 +62,7 @@ static bool CollectItems(const char* tail)
 int RunProgram(HINSTANCE, HINSTANCE, const char* tail, int)
 {
     LoadCodePageLeadBytes();
+    ChooseProgramTexts();
     char exePath[2 * kPathBufferSize] = {};
     GetModuleFileNameA(nullptr, exePath, sizeof(exePath));
     FindProgramPaths(exePath);

@@ -17,6 +17,3 @@ void FindProgramPaths(const char* exePath);
 
 // Returns the process exit code, 0 on every path.
 int RunProgram(HINSTANCE instance, HINSTANCE previous, const char* tail, int showCommand);
-
-// The text of the version box; ASCII only.
-const char* VersionBoxText();

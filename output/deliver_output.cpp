@@ -1,7 +1,7 @@
-// Result assembly and the clipboard hand-over. Owns the two global blocks of
-// a run: the accumulation block in which the lines are joined, always
-// released here, and the clipboard block, released here unless the clipboard
-// took it.
+// Result assembly and the clipboard hand-over. Owns the global blocks of a
+// run: the accumulation block in which the lines are joined, always released
+// here, and the clipboard's text and locale blocks, released here unless the
+// clipboard took them.
 #include "output/deliver_output.h"
 
 #include <windows.h>
@@ -56,34 +56,47 @@ static bool JoinLines(Accumulation& result, const char* templateText)
     return true;
 }
 
-// A copy of the text in a block of its own, for the clipboard to keep; null
+// A copy of size bytes in a block of its own, for the clipboard to keep; null
 // when it cannot be made.
-static HGLOBAL CopyToClipboardBlock(const char* text)
+static HGLOBAL CopyToClipboardBlock(const void* bytes, SIZE_T size)
 {
-    SIZE_T length = (SIZE_T)lstrlenA(text);
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, length + 1);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (!block) return nullptr;
-    char* bytes = (char*)GlobalLock(block);
-    if (!bytes) {
+    void* copy = GlobalLock(block);
+    if (!copy) {
         GlobalFree(block);
         return nullptr;
     }
-    memcpy(bytes, text, length);
+    memcpy(copy, bytes, size);
     GlobalUnlock(block);
     return block;
 }
 
+static void PlaceOrFree(UINT format, HGLOBAL block)
+{
+    if (block && !SetClipboardData(format, block)) GlobalFree(block);
+}
+
+// The text goes with the system locale, whose code page is the ANSI one that
+// its bytes are in. Without it Windows would take the keyboard's language,
+// and programs that paste Unicode would read Shift-JIS names under an English
+// layout, or accented ones under a Japanese input method, as other letters.
+// Without a locale block the text still goes alone.
 static void PutOnClipboard(const char* text)
 {
-    HGLOBAL block = CopyToClipboardBlock(text);
+    HGLOBAL block = CopyToClipboardBlock(text, (SIZE_T)lstrlenA(text) + 1);
     if (!block) return;
+    LCID systemLocale = GetSystemDefaultLCID();
+    HGLOBAL locale = CopyToClipboardBlock(&systemLocale, sizeof(systemLocale));
     if (!OpenClipboardPatiently()) {
         GlobalFree(block);
+        if (locale) GlobalFree(locale);
         return;
     }
     EmptyClipboard();
     MessageBeep(MB_ICONASTERISK);
-    if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+    PlaceOrFree(CF_TEXT, block);
+    PlaceOrFree(CF_LOCALE, locale);
     CloseClipboard();
 }
 

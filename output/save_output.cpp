@@ -9,6 +9,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "app/program_texts.h"
 #include "app/system_function.h"
 
 constexpr int kFileNameBufferSize = 520;
@@ -22,19 +23,13 @@ constexpr int kSideNameAttempts = 100;
 static_assert(sizeof(OPENFILENAMEA) == 88, "the full 32-bit OPENFILENAMEA is 88 bytes");
 #endif
 
-// Text files, then all files; the display names are Shift-JIS. The literal's
-// own NUL ends the list.
-static const char kSaveAsFilter[] =
-    "\x83\x65\x83\x4C\x83\x58\x83\x67\x83\x74\x83\x40\x83\x43\x83\x8B(*.txt)\0*.txt\0"
-    "\x91\x53\x82\xC4\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B(*.*)\0*.*\0";
-
 static const char kDefaultExtension[] = "txt";
 
 static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
 {
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = sizeof(dialog);
-    dialog.lpstrFilter = kSaveAsFilter;
+    dialog.lpstrFilter = SaveAsFilter();
     dialog.lpstrFile = fileName;
     dialog.nMaxFile = sizeof(fileName);
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;

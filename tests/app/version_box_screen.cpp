@@ -5,13 +5,15 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
 #include <algorithm>
 #include <string>
 #include <vector>
 
 #include "tests/robustness/checks.h"
 #include "tests/support/harness.h"
-#include "version.h"
+#include "tests/support/own_texts.h"
 
 using namespace harness;
 
@@ -96,12 +98,9 @@ TEST_F(VersionBox, ShowsCaptionAndTextUntilOk)
     GetWindowTextA(box, caption, sizeof(caption));
     EXPECT_STREQ("Tavrel", caption);
     std::string text = ChildTexts(box, "Static");
-    const char expected[] = "Tavrel " TAVREL_VERSION_STRING "\r\n\r\n"
-                            "Puts the paths, names and URL parts of the items it is given\r\n"
-                            "on the clipboard or in a text file, one line per item.\r\n\r\n"
-                            "Start it with /#h to open the help file.";
-    EXPECT_EQ(expected, text) << "got: " << Escaped(text);
-    EXPECT_NE(std::string::npos, text.find("/#h"));
+    std::string expected = own_texts::InCodePage(own_texts::ForThisCodePage().versionBox);
+    EXPECT_EQ(expected, text) << "code page " << GetACP() << ", got: " << Escaped(text) << ", expected "
+                              << Escaped(expected);
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 300)) << "the box must wait for the user";
     PressButton(box, IDOK);
     EXPECT_EQ(0u, WaitForExit(process, 10000));
@@ -159,6 +158,46 @@ TEST_F(VersionBox, ShownWhenTheClipboardGivesNoItem)
     std::string clipboard;
     EXPECT_TRUE(ReadClipboardText(&clipboard));
     EXPECT_EQ("no such file\r\nnor this one", clipboard);
+}
+
+}  // namespace
+
+namespace {
+
+// The manual in the release zip of this code page (the Japanese one under
+// 932), unpacked by tests/package_unpack.sh into the folder named by
+// TAVREL_UNPACKED, as the exe beside it opens it. Disabled in the ordinary
+// run; the package check runs it explicitly.
+TEST(PackageHelp, DISABLED_OpensTheManualOfThisCodePage)
+{
+    const char* unpacked = getenv("TAVREL_UNPACKED");
+    ASSERT_NE(nullptr, unpacked) << "TAVREL_UNPACKED names no folder";
+    std::string folder = unpacked;
+    std::string manual = ReadBytes(folder + "\\Tavrel.txt");
+    std::string title = own_texts::InCodePage(own_texts::ForThisCodePage().manualTitle);
+    EXPECT_EQ(title, manual.substr(0, manual.find("\r\n"))) << "code page " << GetACP();
+    size_t lineFeeds = 0, lineEnds = 0;
+    for (size_t i = 0; i < manual.size(); ++i) {
+        lineFeeds += manual[i] == '\n';
+        lineEnds += manual.compare(i, 2, "\r\n") == 0;
+    }
+    EXPECT_EQ(lineEnds, lineFeeds) << "a line of the manual ends without CR LF";
+
+    std::string exe = folder + "\\Tavrel.exe";
+    std::vector<HWND> before = robustness::OtherWindows();
+    HANDLE process = StartProcess(exe, "\"" + exe + "\" /#h", folder);
+    ASSERT_NE(nullptr, process);
+    HWND help = WaitForTitle("Tavrel.txt", 20000, before);
+    ASSERT_NE(nullptr, help) << "the help file was not opened";
+    // The viewer shows the manual's first part, decoded in this code page.
+    std::string shown;
+    for (int i = 0; i < 50 && shown.empty(); ++i, Sleep(100)) shown = ChildTexts(help, "Edit");
+    EXPECT_EQ(title, shown.substr(0, shown.find("\r\n")));
+    EXPECT_GT(shown.size(), 2000u);
+    EXPECT_EQ(0, manual.compare(0, 2000, shown, 0, 2000)) << "shown: " << Escaped(shown.substr(0, 200));
+    EXPECT_EQ(0u, WaitForExit(process, 10000));
+    CloseHandle(process);
+    CloseWindowAndItsProcess(help);
 }
 
 }  // namespace

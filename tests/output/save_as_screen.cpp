@@ -13,6 +13,7 @@
 
 #include "tests/output/output_checks.h"
 #include "tests/support/harness.h"
+#include "tests/support/own_texts.h"
 
 using harness::Escaped;
 using harness::kClipboardSentinel;
@@ -20,8 +21,6 @@ using output_checks::FolderListing;
 
 namespace {
 
-const char kTextFiles[] = "\x83\x65\x83\x4C\x83\x58\x83\x67\x83\x74\x83\x40\x83\x43\x83\x8B(*.txt)";
-const char kAllFiles[] = "\x91\x53\x82\xC4\x82\xCC\x83\x74\x83\x40\x83\x43\x83\x8B(*.*)";
 const char kResult[] = "alpha.txt\r\nbeta.doc";
 const char kOldContent[] = "old content";
 
@@ -200,8 +199,9 @@ TEST_F(SaveAs, OpensWithSystemCaptionAndBothFileTypes)
     ASSERT_NE(nullptr, types) << "no file type combo box";
     std::vector<std::string> entries = ComboEntries(types);
     ASSERT_EQ(2u, entries.size());
-    EXPECT_EQ(kTextFiles, entries[0]) << "got: " << Escaped(entries[0]);
-    EXPECT_EQ(kAllFiles, entries[1]) << "got: " << Escaped(entries[1]);
+    const own_texts::OwnTexts& expected = own_texts::ForThisCodePage();
+    EXPECT_EQ(own_texts::InCodePage(expected.textFiles), entries[0]) << "got: " << Escaped(entries[0]);
+    EXPECT_EQ(own_texts::InCodePage(expected.allFiles), entries[1]) << "got: " << Escaped(entries[1]);
     HWND edit = FileNameEdit(dialog);
     ASSERT_NE(nullptr, edit);
     EXPECT_EQ("", WindowText(edit)) << "the dialog proposed a name";
