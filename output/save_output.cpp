@@ -96,6 +96,10 @@ enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefuse
 // is written.
 static DestinationState ClaimDestination(const char* fileName, HANDLE* claim)
 {
+    // A folder or a read-only file refuses for good: nothing to wait for.
+    DWORD attributes = GetFileAttributesA(fileName);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+        return DestinationRefused;
     bool claimed = Patiently([&] {
         *claim = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
         return *claim != INVALID_HANDLE_VALUE;
