@@ -55,7 +55,7 @@ static DestinationState ClaimDestination(const char* fileName, HANDLE* claim)
 // and can take the destination's place by a rename.
 static bool FormTempName(const char* fileName, char (&tempName)[kTempNameBufferSize])
 {
-    int n = snprintf(tempName, sizeof(tempName), "%s.%lx.tmp", fileName, GetCurrentProcessId());
+    int n = _snprintf(tempName, sizeof(tempName), "%s.%lx.tmp", fileName, GetCurrentProcessId());
     return n > 0 && n < (int)sizeof(tempName);
 }
 
