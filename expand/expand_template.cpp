@@ -228,6 +228,12 @@ void ReplaceToken(WorkingLine* line, const char* token, const char* value)
     }
 }
 
+const char* FindText(const char* text, const char* token)
+{
+    int found = FindToken(text, (int)strlen(text), MakeToken(token));
+    return found < 0 ? nullptr : text + found;
+}
+
 bool LineHoldsToken(WorkingLine* line, const char* token)
 {
     MoveGapTo(line, 0);

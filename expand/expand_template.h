@@ -46,5 +46,10 @@ void ReplaceToken(WorkingLine* line, const char* token, const char* value);
 // is skipped, file system call and all, when nothing in the line needs it.
 bool LineHoldsToken(WorkingLine* line, const char* token);
 
+// The first occurrence of token in text, letters in any case, found only
+// where a character of the ANSI code page begins: what StrStrIA finds, with
+// no platform call per position for an ASCII token. Null when there is none.
+const char* FindText(const char* text, const char* token);
+
 // value := first + second + third, cut to fit its buffer.
 void JoinText(char (&value)[kValueBufferSize], const char* first, const char* second, const char* third = "");
