@@ -11,7 +11,7 @@
 
 // Another program's text block need not end in a NUL, so the text is read no
 // further than the block's own size.
-static int ScanLockedText(HANDLE data)
+int ScanTextBlock(HANDLE data)
 {
     const char* text = (const char*)GlobalLock(data);
     if (!text) return 0;
@@ -30,7 +30,7 @@ int CollectFromClipboard()
     if (!IsClipboardFormatAvailable(CF_TEXT)) return 0;
     if (!OpenClipboardPatiently()) return 0;
     int found = 0;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) found = ScanLockedText(data);
+    if (HANDLE data = GetClipboardData(CF_TEXT)) found = ScanTextBlock(data);
     CloseClipboard();
     return found;
 }

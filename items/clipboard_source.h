@@ -1,7 +1,12 @@
 // The clipboard text source: the lines of the clipboard's CF_TEXT, scanned in
 // place into the ItemList when the command line gave no item.
 #pragma once
+#include <windows.h>
 
 // 1 when the scan left at least one item in the ItemList, else 0. The list is
 // touched only when the clipboard offered a text that is not empty.
 int CollectFromClipboard();
+
+// The scan of one CF_TEXT block, read up to its first NUL or its end,
+// whichever comes first; returns as CollectFromClipboard does.
+int ScanTextBlock(HANDLE data);

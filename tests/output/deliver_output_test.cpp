@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -123,7 +124,7 @@ public:
             }
             DestroyWindow(window);
         });
-        WaitForSingleObject(opened_, 5000);
+        holding_ = WaitForSingleObject(opened_, 5000) == WAIT_OBJECT_0;
     }
     ~ClipboardHolder()
     {
@@ -131,6 +132,7 @@ public:
         CloseHandle(opened_);
         CloseHandle(release_);
     }
+    bool holding() const { return holding_; }
     // WAIT_OBJECT_0 when the hold was still on at the time of the release.
     DWORD Release()
     {
@@ -143,6 +145,7 @@ private:
     HANDLE opened_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     HANDLE release_ = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     DWORD releaseWait_ = WAIT_FAILED;
+    bool holding_ = false;
     std::thread thread_;
 };
 
@@ -152,6 +155,7 @@ TEST(DeliverOutput, WaitsOutABriefHold)
     FillItems({"a"});
     SetOutput(Clipboard);
     ClipboardHolder holder(80);
+    ASSERT_TRUE(holder.holding());
     DeliverOutput("delivered");
     holder.Release();
     EXPECT_EQ("delivered", Delivered());
@@ -163,9 +167,63 @@ TEST(DeliverOutput, GivesUpOnALongHoldWithoutTouchingTheClipboard)
     FillItems({"a"});
     SetOutput(Clipboard);
     ClipboardHolder holder(20000);
+    ASSERT_TRUE(holder.holding());
+    DWORD start = GetTickCount();
     DeliverOutput("delivered");
+    EXPECT_LT(GetTickCount() - start, harness::kGiveUpOnHeldClipboardMs) << "waited too long";
     EXPECT_EQ((DWORD)WAIT_OBJECT_0, holder.Release()) << "DeliverOutput waited until the clipboard was free";
     EXPECT_EQ(kClipboardSentinel, Delivered());
+}
+
+// The beep is the user's only sign that the text arrived: it sounds once,
+// between emptying the clipboard and setting the text, when no format is on it.
+struct Beep {
+    UINT type;
+    int formatsOnClipboard;
+};
+std::vector<Beep> beeps;
+
+BOOL WINAPI RecordBeep(UINT type)
+{
+    beeps.push_back({type, CountClipboardFormats()});
+    return TRUE;
+}
+
+TEST(DeliverOutput, BeepsOnceBetweenEmptyingAndSettingTheClipboard)
+{
+    harness::ImportStandIn beep("user32.dll", "MessageBeep", (const void*)RecordBeep);
+    ASSERT_TRUE(beep.active());
+    const struct {
+        std::vector<std::string> items;
+        DWORD heldMs;  // 0: nobody holds the clipboard
+        size_t expectedBeeps;
+        const char* clipboardAfter;
+    } cases[] = {
+        {{"a", "b"}, 0, 1, "a\r\nb"},
+        {{}, 0, 0, kClipboardSentinel},
+        {{"a"}, 20000, 0, kClipboardSentinel},
+    };
+    for (const auto& c : cases) {
+        harness::SetClipboardText(kClipboardSentinel);
+        FillItems(c.items);
+        SetOutput(Clipboard);
+        beeps.clear();
+        std::optional<ClipboardHolder> holder;
+        if (c.heldMs) {
+            holder.emplace(c.heldMs);
+            ASSERT_TRUE(holder->holding());
+        }
+        DeliverOutput("%^-P");
+        holder.reset();
+        SCOPED_TRACE(std::to_string(c.items.size()) + " items, clipboard held " + std::to_string(c.heldMs) + " ms");
+        EXPECT_EQ(c.clipboardAfter, Delivered());
+        ASSERT_EQ(c.expectedBeeps, beeps.size());
+        for (const Beep& b : beeps) {
+            EXPECT_EQ((UINT)MB_ICONASTERISK, b.type);
+            EXPECT_EQ(0, b.formatsOnClipboard)
+                << "the beep came before the clipboard was emptied or after the text was set";
+        }
+    }
 }
 
 }  // namespace

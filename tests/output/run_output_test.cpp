@@ -208,13 +208,53 @@ TEST_F(RunOutput, FailedSaveLeavesEverythingAsItWas)
     }
 }
 
+// Another program (this test) holds the destination open without sharing while
+// the exe saves, as a scanner does for a moment after a file is written: a
+// brief hold is waited out, a long one fails the save in about a second.
+TEST_F(RunOutput, HeldDestinationIsWaitedForBriefly)
+{
+    struct Case {
+        DWORD holdMs;
+        const char* expected;
+        bool endsWithinHold;
+    } cases[] = {
+        {300, "alpha.txt", false},
+        // Patience of about a second, plus the start of a process.
+        {5000, kOldContent, true},
+    };
+    std::string exe = harness::BuiltTavrelPath();
+    std::string commandLine =
+        "\"" + exe + "\" " + harness::WithFolder("/#f=\"{dir}\\out.txt\" /#o=%^N {dir}\\alpha.txt", scratch_.path());
+    for (const Case& c : cases) {
+        std::string target = scratch_.File("out.txt", kOldContent);
+        std::string listing = FolderListing(scratch_.path());
+        OpenFile holder(target);
+        ASSERT_NE(INVALID_HANDLE_VALUE, holder.handle);
+        DWORD start = GetTickCount();
+        HANDLE process = harness::StartProcess(exe, commandLine, scratch_.path());
+        ASSERT_TRUE(process);
+        DWORD waited = WaitForSingleObject(process, c.holdMs);
+        DWORD elapsed = GetTickCount() - start;
+        CloseHandle(holder.handle);
+        holder.handle = INVALID_HANDLE_VALUE;
+        EXPECT_EQ(0u, harness::WaitForExit(process));
+        SCOPED_TRACE("held for " + std::to_string(c.holdMs) + " ms");
+        EXPECT_EQ(c.endsWithinHold, waited == WAIT_OBJECT_0) << "ended after " << elapsed << " ms";
+        EXPECT_TRUE(!c.endsWithinHold || elapsed < 3000) << "ended after " << elapsed << " ms";
+        ExpectFile(target, c.expected);
+        EXPECT_EQ(listing, FolderListing(scratch_.path()));
+    }
+}
+
 // The test holds the clipboard for a window of its own while the exe runs,
 // as another program would, for longer than the exe waits for it.
 TEST_F(RunOutput, ClipboardHeldByAnotherProgram)
 {
     HWND window = CreateWindowA("STATIC", "holder", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
     ASSERT_TRUE(OpenClipboard(window));
+    DWORD start = GetTickCount();
     DWORD code = harness::RunTavrel(harness::WithFolder("{dir}\\alpha.txt", scratch_.path()), scratch_.path());
+    EXPECT_LT(GetTickCount() - start, harness::kGiveUpOnHeldClipboardMs) << "waited too long";
     CloseClipboard();
     DestroyWindow(window);
     EXPECT_EQ(0u, code) << "the exe did not end while the clipboard was held";

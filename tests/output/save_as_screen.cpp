@@ -74,20 +74,72 @@ std::vector<std::string> ComboEntries(HWND combo)
     return entries;
 }
 
-// The edit that takes the file name: edt1 in the classic layout, or the edit
-// inside the cmb13 combo box of the Explorer layout.
+// The first descendant of window of class className for which accept holds
+// (given the descendant and wanted).
+HWND FindDescendant(HWND window, const char* className, bool (*accept)(HWND, int), int wanted = 0)
+{
+    struct Search {
+        const char* className;
+        bool (*accept)(HWND, int);
+        int wanted;
+        HWND found;
+    } search = {className, accept, wanted, nullptr};
+    EnumChildWindows(
+        window,
+        [](HWND child, LPARAM param) -> BOOL {
+            auto* s = (Search*)param;
+            char name[64] = {};
+            GetClassNameA(child, name, sizeof(name));
+            if (lstrcmpiA(name, s->className) != 0 || !s->accept(child, s->wanted)) return TRUE;
+            s->found = child;
+            return FALSE;
+        },
+        (LPARAM)&search);
+    return search.found;
+}
+
+bool InComboBox(HWND edit, int)
+{
+    char name[64] = {};
+    GetClassNameA(GetParent(edit), name, sizeof(name));
+    return lstrcmpiA(name, "ComboBox") == 0;
+}
+
+bool IsDropDownList(HWND combo, int) { return (GetWindowLongA(combo, GWL_STYLE) & 3) == CBS_DROPDOWNLIST; }
+
+// The controls of the classic layout by their IDs (edt1, or the edit inside
+// cmb13 in Wine's Explorer layout; cmb1). The Explorer-style dialog that
+// Windows shows since Vista may lack those IDs; there the file name is the
+// edit of a combo box and the file types the one drop-down list.
 HWND FileNameEdit(HWND dialog)
 {
     if (HWND edit = GetDlgItem(dialog, edt1)) return edit;
-    HWND comboEx = GetDlgItem(dialog, cmb13);
-    if (!comboEx) return nullptr;
-    HWND combo = FindWindowExA(comboEx, nullptr, "ComboBox", nullptr);
-    return FindWindowExA(combo ? combo : comboEx, nullptr, "Edit", nullptr);
+    if (HWND comboEx = GetDlgItem(dialog, cmb13)) {
+        HWND combo = FindWindowExA(comboEx, nullptr, "ComboBox", nullptr);
+        if (HWND edit = FindWindowExA(combo ? combo : comboEx, nullptr, "Edit", nullptr)) return edit;
+    }
+    return FindDescendant(dialog, "Edit", InComboBox);
+}
+
+HWND FileTypes(HWND dialog)
+{
+    if (HWND types = GetDlgItem(dialog, cmb1)) return types;
+    return FindDescendant(dialog, "ComboBox", IsDropDownList);
+}
+
+bool HasId(HWND control, int id) { return GetDlgCtrlID(control) == id; }
+
+// A button by its ID: a child of the dialog, or deeper down in the task
+// dialogs that newer Windows uses for its questions.
+HWND Button(HWND dialog, int id)
+{
+    if (HWND button = GetDlgItem(dialog, id)) return button;
+    return FindDescendant(dialog, "Button", HasId, id);
 }
 
 // Posted, not sent: pressing Save may open a modal box in the exe, and the
 // test must stay free to answer it.
-void Press(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
+void Press(HWND dialog, int id) { PostMessageA(Button(dialog, id), BM_CLICK, 0, 0); }
 
 class SaveAs : public testing::Test {
 protected:
@@ -144,7 +196,7 @@ TEST_F(SaveAs, OpensWithSystemCaptionAndBothFileTypes)
     std::string caption = WindowText(dialog);
     EXPECT_EQ(expectedCaption, caption) << "got: " << Escaped(caption);
     EXPECT_EQ(nullptr, GetWindow(dialog, GW_OWNER)) << "the dialog has an owner window";
-    HWND types = GetDlgItem(dialog, cmb1);
+    HWND types = FileTypes(dialog);
     ASSERT_NE(nullptr, types) << "no file type combo box";
     std::vector<std::string> entries = ComboEntries(types);
     ASSERT_EQ(2u, entries.size());
@@ -191,8 +243,8 @@ TEST_F(SaveAs, ExistingFileIsReplacedOnlyAfterYes)
         HWND question = harness::WaitForWindow("#32770", GetProcessId(process_), 10000, dialog);
         ASSERT_NE(nullptr, question) << "no question before replacing the file";
         EXPECT_EQ(kOldContent, harness::ReadBytes(target)) << "replaced before the answer";
-        ASSERT_NE(nullptr, GetDlgItem(question, IDYES)) << "the box has no Yes";
-        ASSERT_NE(nullptr, GetDlgItem(question, IDNO)) << "the box has no No";
+        ASSERT_NE(nullptr, Button(question, IDYES)) << "the box has no Yes";
+        ASSERT_NE(nullptr, Button(question, IDNO)) << "the box has no No";
         Press(question, c.answer);
         // After No the dialog stays for another name; the user then cancels.
         if (c.answer == IDNO) {

@@ -102,13 +102,6 @@ TEST(SaveOutputToFile, FailuresLeaveTheOldFileAndNothingElse)
          [](const harness::ScratchFolder& scratch, const std::string&) { scratch.Folder("sub"); }},
         {"path ending in a separator", "sub\\",
          [](const harness::ScratchFolder& scratch, const std::string&) { scratch.Folder("sub"); }},
-        // The name of the new file beside the target is taken by a folder.
-        {"new file cannot be created", "out.txt",
-         [](const harness::ScratchFolder&, const std::string& target) {
-             char taken[600];
-             snprintf(taken, sizeof(taken), "%s.%lx.tmp", target.c_str(), GetCurrentProcessId());
-             CreateDirectoryA(taken, nullptr);
-         }},
     };
     for (const Case& c : cases) {
         harness::ScratchFolder scratch;
@@ -121,6 +114,24 @@ TEST(SaveOutputToFile, FailuresLeaveTheOldFileAndNothingElse)
         EXPECT_EQ(listing, FolderListing(scratch.path())) << c.what;
         SetFileAttributesA(old.c_str(), FILE_ATTRIBUTE_NORMAL);
     }
+}
+
+// The side names that the save would use first are taken by a folder and by
+// a file of someone else's: the save passes over them and leaves them alone.
+TEST(SaveOutputToFile, TakenSideNamesArePassedOver)
+{
+    harness::ScratchFolder scratch;
+    std::string target = scratch.File("out.txt", kOldContent);
+    char taken[600];
+    snprintf(taken, sizeof(taken), "%s.%lx-0.tmp", target.c_str(), GetCurrentProcessId());
+    CreateDirectoryA(taken, nullptr);
+    snprintf(taken, sizeof(taken), "%s.%lx-0.bak", target.c_str(), GetCurrentProcessId());
+    harness::WriteBytes(taken, "someone else's");
+    std::string listing = FolderListing(scratch.path());
+    EXPECT_EQ(1, SaveTo(target, "new"));
+    EXPECT_EQ("new", harness::ReadBytes(target));
+    EXPECT_EQ("someone else's", harness::ReadBytes(taken));
+    EXPECT_EQ(listing, FolderListing(scratch.path()));
 }
 
 TEST(SaveOutputToFile, OpenTargetIsNotReplaced)
@@ -150,8 +161,13 @@ TEST(SaveOutputToFile, OpenTargetIsNotReplaced)
 TEST(SaveOutputToFile, EmptyNameWritesNothing)
 {
     harness::ScratchFolder scratch;
+    char previous[MAX_PATH] = {};
+    GetCurrentDirectoryA(sizeof(previous), previous);
+    ASSERT_TRUE(SetCurrentDirectoryA(scratch.path().c_str()));
     SetOutput(NamedFile, "");
     EXPECT_EQ(0, SaveOutputToFile("text", NamedFile));
+    SetCurrentDirectoryA(previous);
+    EXPECT_EQ("", FolderListing(scratch.path())) << "a file was left in the current folder";
 }
 
 using WriteFileFunction = decltype(&WriteFile);

@@ -21,6 +21,9 @@ const size_t kResultLimit = kManyItems * kLineLimit + (kManyItems - 1) * 2;
 const DWORD kRunLimitMs = 30000;
 // A window closed by the watch is given this long to let its process end.
 const DWORD kAfterWindowMs = 5000;
+// A program that a run starts, such as the help file's viewer, shows its
+// window within this long after the run has ended.
+const DWORD kStartedWindowMs = 3000;
 
 struct RunResult {
     DWORD exitCode = 0;
@@ -76,7 +79,10 @@ inline void CloseNewWindows(std::set<HWND>* seen, RunResult* result)
     }
 }
 
-inline RunResult RunWatched(const std::string& exe, const std::string& commandLine, const std::string& folder)
+// watchAfterExitMs: a program that the run started, such as the help file's
+// viewer, may show its window only after the run has ended.
+inline RunResult RunWatched(const std::string& exe, const std::string& commandLine, const std::string& folder,
+                            DWORD watchAfterExitMs = 0)
 {
     RunResult result;
     HANDLE process = harness::StartProcess(exe, commandLine, folder);
@@ -97,6 +103,8 @@ inline RunResult RunWatched(const std::string& exe, const std::string& commandLi
             break;
         }
     }
+    for (DWORD end = GetTickCount(); GetTickCount() - end < watchAfterExitMs; Sleep(50))
+        CloseNewWindows(&seen, &result);
     CloseNewWindows(&seen, &result);
     GetExitCodeProcess(process, &result.exitCode);
     CloseHandle(process);

@@ -9,6 +9,11 @@ namespace harness {
 
 const char kClipboardSentinel[] = "clipboard sentinel \x01\x7f";
 
+bool RunningOnWine() { return GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version") != nullptr; }
+
+static void PrintSetUpFailure(const std::string& what) { fprintf(stderr, "set-up failed: %s\n", what.c_str()); }
+void (*ReportSetUpFailure)(const std::string& what) = PrintSetUpFailure;
+
 std::string BuildFolder()
 {
     char path[MAX_PATH * 2] = {};
@@ -170,15 +175,18 @@ bool ReadClipboardText(std::string* text)
 
 void SetClipboardText(const std::string& text)
 {
-    if (!OpenClipboardForTest()) return;
+    if (!OpenClipboardForTest()) return ReportSetUpFailure("the clipboard could not be opened to set " + Escaped(text));
+    bool set = false;
     EmptyClipboard();
     HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
     if (char* bytes = (char*)GlobalLock(block)) {
         memcpy(bytes, text.data(), text.size());
         GlobalUnlock(block);
-        if (!SetClipboardData(CF_TEXT, block)) GlobalFree(block);
+        set = SetClipboardData(CF_TEXT, block) != nullptr;
+        if (!set) GlobalFree(block);
     }
     CloseClipboard();
+    if (!set) ReportSetUpFailure("the clipboard did not take the text " + Escaped(text));
 }
 
 void SetClipboardBitmapOnly()

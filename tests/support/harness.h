@@ -8,6 +8,10 @@
 
 namespace harness {
 
+// True under Wine, false on Windows itself: the few tests that need Wine's
+// own means (its mount manager, its drive Z:) skip elsewhere with a reason.
+bool RunningOnWine();
+
 // The folder of the running test exe, ending in a backslash; the built
 // Tavrel.exe and Tavrel.txt lie in the same folder.
 std::string BuildFolder();
@@ -55,8 +59,19 @@ DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 30000);
 // Runs the built exe (or exePath) with the quoted exe path, a blank and tail.
 DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath = "");
 
+// How long the program, or a step of it, may take to give up on a clipboard
+// that another program holds: it waits a quarter of a second, and the rest is
+// room for starting a process on a busy machine.
+constexpr DWORD kGiveUpOnHeldClipboardMs = 1500;
+
+// Told when the harness could not set up what a caller asked for, so that a
+// check never runs against a state that was not there. The test exes make it
+// fail the running test; by default it is printed to stderr.
+extern void (*ReportSetUpFailure)(const std::string& what);
+
 // The clipboard's CF_TEXT bytes up to their NUL; false when it offers none.
 bool ReadClipboardText(std::string* text);
+// Reports a failure to open the clipboard or to put text on it.
 void SetClipboardText(const std::string& text);
 // Leaves a bitmap and no text on the clipboard.
 void SetClipboardBitmapOnly();

@@ -1,0 +1,224 @@
+// Every platform call of the save, made to fail in turn by standing in for
+// it in this exe's import table. Where Windows documents that a failing
+// ReplaceFileA has already moved files, the stand-in moves them the same way
+// before it fails. Each row checks what the user is left with: the
+// destination's bytes, the stray files beside it, and whether the beep said
+// that the new text is in place.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "output/save_output.h"
+#include "tests/output/output_checks.h"
+#include "tests/support/harness.h"
+
+using output_checks::FolderListing;
+using output_checks::SetOutput;
+
+namespace {
+
+const char kOld[] = "old text\r\nof the file";
+const char kNew[] = "new text";
+
+// Calls firstCall to firstCall + calls - 1 of function fail with error; with
+// clearsAfterMs they fail only for that long after the first failure.
+struct Fault {
+    const char* function = nullptr;
+    int firstCall = 0;
+    int calls = 0;
+    DWORD error = 0;
+    DWORD clearsAfterMs = 0;
+    bool movesOldToBackup = false;  // ReplaceFileA: the old file is under the backup name
+    bool removesOld = false;        // ReplaceFileA: the old file is gone, as without a backup name
+};
+
+constexpr int kAlways = 1000;
+
+struct ActiveFault {
+    const Fault* fault;
+    int callCount;
+    DWORD firstFailure;
+};
+ActiveFault active[2];
+int beeps;
+
+// True when this call of function is one that fails; the error is then set.
+bool Fails(const char* function)
+{
+    for (ActiveFault& a : active) {
+        if (!a.fault || strcmp(a.fault->function, function) != 0) continue;
+        int call = ++a.callCount;
+        if (call < a.fault->firstCall || call >= a.fault->firstCall + a.fault->calls) return false;
+        if (!a.firstFailure) a.firstFailure = GetTickCount();
+        if (a.fault->clearsAfterMs && GetTickCount() - a.firstFailure >= a.fault->clearsAfterMs) return false;
+        SetLastError(a.fault->error);
+        return true;
+    }
+    return false;
+}
+
+const Fault* FaultOf(const char* function)
+{
+    for (ActiveFault& a : active)
+        if (a.fault && strcmp(a.fault->function, function) == 0) return a.fault;
+    return nullptr;
+}
+
+decltype(&CreateFileA) realCreateFile = CreateFileA;
+decltype(&WriteFile) realWriteFile = WriteFile;
+decltype(&FlushFileBuffers) realFlush = FlushFileBuffers;
+decltype(&CloseHandle) realClose = CloseHandle;
+decltype(&ReplaceFileA) realReplace = ReplaceFileA;
+decltype(&MoveFileExA) realMove = MoveFileExA;
+decltype(&DeleteFileA) realDelete = DeleteFileA;
+
+HANDLE WINAPI CreateFileStandIn(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                                DWORD disposition, DWORD flags, HANDLE templateFile)
+{
+    if (Fails("CreateFileA")) return INVALID_HANDLE_VALUE;
+    return realCreateFile(name, access, share, security, disposition, flags, templateFile);
+}
+
+BOOL WINAPI WriteFileStandIn(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
+{
+    if (!Fails("WriteFile")) return realWriteFile(file, bytes, count, written, overlapped);
+    realWriteFile(file, bytes, count / 2, written, overlapped);
+    SetLastError(FaultOf("WriteFile")->error);
+    return FALSE;
+}
+
+BOOL WINAPI FlushStandIn(HANDLE file) { return Fails("FlushFileBuffers") ? FALSE : realFlush(file); }
+
+// A handle that fails to close is closed all the same, as on Windows; what
+// was not yet on disk may be lost.
+BOOL WINAPI CloseStandIn(HANDLE handle)
+{
+    BOOL closed = realClose(handle);
+    return Fails("CloseHandle") ? FALSE : closed;
+}
+
+BOOL WINAPI ReplaceStandIn(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+                           LPVOID reserved)
+{
+    if (!Fails("ReplaceFileA")) return realReplace(replaced, replacement, backup, flags, exclude, reserved);
+    const Fault* fault = FaultOf("ReplaceFileA");
+    if (fault->movesOldToBackup) realMove(replaced, backup, 0);
+    if (fault->removesOld) realDelete(replaced);
+    SetLastError(fault->error);
+    return FALSE;
+}
+
+BOOL WINAPI MoveStandIn(LPCSTR from, LPCSTR to, DWORD flags) { return Fails("MoveFileExA") ? FALSE : realMove(from, to, flags); }
+BOOL WINAPI DeleteStandIn(LPCSTR name) { return Fails("DeleteFileA") ? FALSE : realDelete(name); }
+BOOL WINAPI BeepStandIn(UINT) { return ++beeps, TRUE; }
+
+struct StandIns {
+    harness::ImportStandIn create{"kernel32.dll", "CreateFileA", (const void*)CreateFileStandIn};
+    harness::ImportStandIn write{"kernel32.dll", "WriteFile", (const void*)WriteFileStandIn};
+    harness::ImportStandIn flush{"kernel32.dll", "FlushFileBuffers", (const void*)FlushStandIn};
+    harness::ImportStandIn close{"kernel32.dll", "CloseHandle", (const void*)CloseStandIn};
+    harness::ImportStandIn replace{"kernel32.dll", "ReplaceFileA", (const void*)ReplaceStandIn};
+    harness::ImportStandIn move{"kernel32.dll", "MoveFileExA", (const void*)MoveStandIn};
+    harness::ImportStandIn remove{"kernel32.dll", "DeleteFileA", (const void*)DeleteStandIn};
+    harness::ImportStandIn beep{"user32.dll", "MessageBeep", (const void*)BeepStandIn};
+    bool AllActive() const
+    {
+        return create.active() && write.active() && flush.active() && close.active() && replace.active() &&
+               move.active() && remove.active() && beep.active();
+    }
+};
+
+enum Left { Old, New, Nothing };
+const char* const kLeftNames[] = {"the old text", "the new text", "no file"};
+
+TEST(SaveFaults, DestinationKeepsTheOldOrTheNewText)
+{
+    const DWORD sharing = ERROR_SHARING_VIOLATION;
+    struct Row {
+        const char* what;
+        bool existing;  // the destination held the old text before the save
+        Fault faults[2];
+        Left left;
+        const char* strays;  // beside the destination
+    } rows[] = {
+        {"claim refused for good", true, {{"CreateFileA", 1, kAlways, ERROR_ACCESS_DENIED}}, Old, ""},
+        {"claim refused for 300 ms", true, {{"CreateFileA", 1, kAlways, sharing, 300}}, New, ""},
+        {"temporary file not created", true, {{"CreateFileA", 2, 1, ERROR_ACCESS_DENIED}}, Old, ""},
+        {"temporary file not created, no file before", false, {{"CreateFileA", 2, 1, ERROR_DISK_FULL}}, Nothing, ""},
+        {"write fails", true, {{"WriteFile", 1, kAlways, ERROR_DISK_FULL}}, Old, ""},
+        {"flush fails", true, {{"FlushFileBuffers", 1, kAlways, ERROR_DISK_FULL}}, Old, ""},
+        {"close fails", true, {{"CloseHandle", 1, kAlways, ERROR_NETNAME_DELETED}}, Old, ""},
+        {"replace: old file not removable", true, {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_REMOVE_REPLACED}}, Old, ""},
+        {"replace: names kept", true, {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT}}, Old, ""},
+        {"replace: old file gone", true,
+         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT, 0, false, true}}, New, ""},
+        {"replace: old file under the backup name", true,
+         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true}}, New, ""},
+        {"replace stops part-way, new file cannot move", true,
+         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true}, {"MoveFileExA", 1, 1, ERROR_DISK_FULL}},
+         Old, ""},
+        {"replace stops part-way, nothing can move", true,
+         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true},
+          {"MoveFileExA", 1, kAlways, ERROR_DISK_FULL}},
+         Nothing, "~bak | ~tmp"},
+        {"replace refused for 300 ms", true, {{"ReplaceFileA", 1, kAlways, sharing, 300}}, New, ""},
+        {"replace refused for good", true, {{"ReplaceFileA", 1, kAlways, sharing}}, Old, ""},
+        {"move fails, no file before", false, {{"MoveFileExA", 1, kAlways, ERROR_DISK_FULL}}, Nothing, ""},
+        {"move refused for 300 ms, no file before", false, {{"MoveFileExA", 1, kAlways, sharing, 300}}, New, ""},
+        {"backup held for 300 ms", true, {{"DeleteFileA", 1, kAlways, sharing, 300}}, New, ""},
+        // The backup then holds the only copy of the old text.
+        {"backup not removable", true, {{"DeleteFileA", 1, kAlways, ERROR_ACCESS_DENIED}}, New, "~bak"},
+    };
+    char sideName[64];
+    int survived = 0;
+    for (const Row& row : rows) {
+        harness::ScratchFolder scratch;
+        std::string target = scratch.Join("out.txt");
+        if (row.existing) harness::WriteBytes(target, kOld);
+        int result;
+        {
+            StandIns standIns;
+            ASSERT_TRUE(standIns.AllActive()) << "a save function is not in this exe's import table";
+            realCreateFile = standIns.create.real<decltype(realCreateFile)>();
+            realWriteFile = standIns.write.real<decltype(realWriteFile)>();
+            realFlush = standIns.flush.real<decltype(realFlush)>();
+            realClose = standIns.close.real<decltype(realClose)>();
+            realReplace = standIns.replace.real<decltype(realReplace)>();
+            realMove = standIns.move.real<decltype(realMove)>();
+            realDelete = standIns.remove.real<decltype(realDelete)>();
+            active[0] = {&row.faults[0], 0, 0};
+            active[1] = {row.faults[1].function ? &row.faults[1] : nullptr, 0, 0};
+            beeps = 0;
+            SetOutput(NamedFile, target);
+            result = SaveOutputToFile(kNew, NamedFile);
+            active[0] = active[1] = {};
+        }
+        bool exists = false;
+        std::string got = harness::ReadBytes(target, &exists);
+        Left left = !exists ? Nothing : got == kNew ? New : got == kOld ? Old : Nothing;
+        // Side names are written "~tmp" and "~bak" in the table.
+        std::string strays = FolderListing(scratch.path());
+        if (exists) strays = strays == "out.txt" ? "" : strays.substr(strays.find(" | ") + 3);
+        snprintf(sideName, sizeof(sideName), "out.txt.%lx-0.", GetCurrentProcessId());
+        for (size_t at; (at = strays.find(sideName)) != std::string::npos;) strays.replace(at, strlen(sideName), "~");
+        std::string expectedStrays = row.strays;
+        bool ok = exists == (row.left != Nothing) && left == row.left && strays == expectedStrays &&
+                  result == (left == New) && beeps == (left == New ? 1 : 0);
+        EXPECT_TRUE(ok) << row.what << "\n destination: got " << (exists ? harness::Escaped(got) : "no file")
+                        << ", expected " << kLeftNames[row.left] << "\n strays: got \"" << strays
+                        << "\", expected \"" << expectedStrays << "\"\n result " << result << ", beeps " << beeps;
+        survived += ok;
+        // Stray copies keep their texts: the backup the old one, the temporary file the new one.
+        if (ok && strays.find("~bak") != std::string::npos) {
+            EXPECT_EQ(kOld, harness::ReadBytes(scratch.Join(sideName + std::string("bak")))) << row.what;
+        }
+        if (ok && strays.find("~tmp") != std::string::npos) {
+            EXPECT_EQ(kNew, harness::ReadBytes(scratch.Join(sideName + std::string("tmp")))) << row.what;
+        }
+    }
+    printf("%d save faults survived of %d\n", survived, (int)(sizeof(rows) / sizeof(rows[0])));
+}
+
+}  // namespace
