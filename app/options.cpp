@@ -5,6 +5,7 @@
 #include <string.h>
 
 #include "app/run_program.h"
+#include "expand/expand_template.h"
 
 RunSettings runSettings;
 
@@ -23,10 +24,12 @@ static const char kClipboardOption[] = "/#c";
 static const char kVersionOption[] = "/#v";
 static const char kHelpOption[] = "/#h";
 
-// The text right after the first occurrence of option, or null.
+// The text right after the first occurrence of option, or null. FindText
+// rather than StrStrIA, which asks the platform at every position of a tail
+// that names a thousand files.
 static const char* FindOptionValue(const char* tail, const char* option)
 {
-    const char* at = StrStrIA(tail, option);
+    const char* at = FindText(tail, option);
     return at ? at + strlen(option) : nullptr;
 }
 
@@ -89,7 +92,7 @@ static void ChooseOutput(const char* tail)
         else runSettings.outputFilePath[0] = '\0';
         return;
     }
-    if (StrStrIA(tail, kAskForFileOption)) runSettings.outputMode = AskForFile;
+    if (FindText(tail, kAskForFileOption)) runSettings.outputMode = AskForFile;
 }
 
 // A value ended by a blank needs 2 bytes, one ended by the tail 1 byte; a
@@ -107,9 +110,9 @@ static void ChooseLineBreakMarker(const char* tail)
 
 static void ChooseSwitches(const char* tail)
 {
-    if (StrStrIA(tail, kClipboardOption)) runSettings.clipboardSource = 1;
-    if (StrStrIA(tail, kVersionOption)) runSettings.showVersion = 1;
-    if (StrStrIA(tail, kHelpOption)) runSettings.showHelp = 1;
+    if (FindText(tail, kClipboardOption)) runSettings.clipboardSource = 1;
+    if (FindText(tail, kVersionOption)) runSettings.showVersion = 1;
+    if (FindText(tail, kHelpOption)) runSettings.showHelp = 1;
 }
 
 void ParseOptions(const char* tail)

@@ -19,13 +19,14 @@ char settingsFilePath[kPathBufferSize];
 static const char kHelpFileName[] = "Tavrel.txt";
 
 // Formats into a path buffer, or leaves it empty when the text would not fit:
-// a cut path would name some other file.
+// a cut path would name some other file. msvcrt's _vsnprintf gives -1 then,
+// and may leave no NUL.
 __attribute__((format(printf, 2, 3)))
 static void FormatPathOrEmpty(char* out, const char* format, ...)
 {
     va_list args;
     va_start(args, format);
-    int n = vsnprintf(out, kPathBufferSize, format, args);
+    int n = _vsnprintf(out, kPathBufferSize, format, args);
     va_end(args);
     if (n < 0 || n >= kPathBufferSize) out[0] = '\0';
 }
@@ -47,7 +48,7 @@ static void OpenHelpFile()
 {
     // Room for the whole folder and the name: the help path is not kept.
     char helpPath[2 * kPathBufferSize];
-    snprintf(helpPath, sizeof(helpPath), "%s%s", programFolder, kHelpFileName);
+    _snprintf(helpPath, sizeof(helpPath), "%s%s", programFolder, kHelpFileName);
     auto shellExecute = LoadSystemFunctionAs<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
     if (shellExecute) shellExecute(nullptr, nullptr, helpPath, nullptr, nullptr, SW_SHOWNORMAL);
 }

@@ -240,15 +240,18 @@ const Case& Named(const std::vector<Case>& cases, const char* name)
     return cases.front();
 }
 
+// Ratios and memory are given against floor-clipboard: under Wine no program
+// that uses the clipboard or the beep gets below it.
 void PrintTable(const std::vector<Case>& cases)
 {
-    double floorMs = Median(Named(cases, "floor").ms);
-    SIZE_T floorPeak = Named(cases, "floor").peakBytes;
-    printf("\n%-18s %10s %10s %10s %9s %18s\n", "case", "median ms", "min ms", "max ms", "x floor", "peak working set");
+    double floorMs = Median(Named(cases, "floor-clipboard").ms);
+    SIZE_T floorPeak = Named(cases, "floor-clipboard").peakBytes;
+    printf("\n%-18s %10s %10s %10s %13s %18s\n", "case", "median ms", "min ms", "max ms", "x floor-clip",
+           "peak working set");
     for (const Case& c : cases) {
         double median = Median(c.ms);
         auto range = std::minmax_element(c.ms.begin(), c.ms.end());
-        printf("%-18s %10.1f %10.1f %10.1f %9.2f %11.2f MiB", c.name, median, *range.first, *range.second,
+        printf("%-18s %10.1f %10.1f %10.1f %13.2f %11.2f MiB", c.name, median, *range.first, *range.second,
                median / floorMs, c.peakBytes / kMiB);
         if (c.tavrel) printf(" (%+.2f)", ((double)c.peakBytes - (double)floorPeak) / kMiB);
         printf("\n");
@@ -257,26 +260,31 @@ void PrintTable(const std::vector<Case>& cases)
 
 bool Target(bool met, const char* text, double figure, const char* unit)
 {
-    printf("  %-52s %8.2f%-5s %s\n", text, figure, unit, met ? "met" : "MISSED");
+    printf("  %-62s %8.2f%-5s %s\n", text, figure, unit, met ? "met" : "MISSED");
     return met;
 }
 
+double ExtraMiB(const std::vector<Case>& cases, const char* name)
+{
+    return ((double)Named(cases, name).peakBytes - (double)Named(cases, "floor-clipboard").peakBytes) / kMiB;
+}
+
+// tavrel-worst holds a result of 3.2 MB and is left out of the memory target.
 bool PrintTargets(const std::vector<Case>& cases)
 {
-    double floorMs = Median(Named(cases, "floor").ms);
-    double ratio1000 = Median(Named(cases, "tavrel-1000").ms) / floorMs;
-    double ratioClip = Median(Named(cases, "tavrel-clip-1000").ms) / floorMs;
-    double ratioWorst = Median(Named(cases, "tavrel-worst").ms) / floorMs;
-    double cmdOverTavrel = Median(Named(cases, "cmd-1000").ms) / Median(Named(cases, "tavrel-1000").ms);
-    double extraMiB = 0;
-    for (const Case& c : cases)
-        if (c.tavrel) extraMiB = std::max(extraMiB, ((double)c.peakBytes - (double)Named(cases, "floor").peakBytes) / kMiB);
+    double floorClipboardMs = Median(Named(cases, "floor-clipboard").ms);
+    double tavrel1000Ms = Median(Named(cases, "tavrel-1000").ms);
+    double ratio1000 = tavrel1000Ms / floorClipboardMs;
+    double ratioClip = Median(Named(cases, "tavrel-clip-1000").ms) / floorClipboardMs;
+    double ratioWorst = Median(Named(cases, "tavrel-worst").ms) / tavrel1000Ms;
+    double cmdOverTavrel = Median(Named(cases, "cmd-1000").ms) / tavrel1000Ms;
+    double extraMiB = std::max(ExtraMiB(cases, "tavrel-1000"), ExtraMiB(cases, "tavrel-clip-1000"));
     printf("\ntargets:\n");
-    bool met = Target(ratio1000 <= 1.5, "tavrel-1000 within 1.5 x the floor", ratio1000, " x");
-    met &= Target(ratioClip <= 1.5, "tavrel-clip-1000 within 1.5 x the floor", ratioClip, " x");
-    met &= Target(ratioWorst <= 3, "tavrel-worst within 3 x the floor", ratioWorst, " x");
+    bool met = Target(ratio1000 <= 1.25, "tavrel-1000 within 1.25 x floor-clipboard", ratio1000, " x");
+    met &= Target(ratioClip <= 1.25, "tavrel-clip-1000 within 1.25 x floor-clipboard", ratioClip, " x");
+    met &= Target(ratioWorst <= 1.5, "tavrel-worst within 1.5 x tavrel-1000", ratioWorst, " x");
     met &= Target(cmdOverTavrel > 1, "cmd-1000 slower than tavrel-1000", cmdOverTavrel, " x");
-    met &= Target(extraMiB <= 2, "Tavrel's peak working set within 2 MiB of the floor's", extraMiB, " MiB");
+    met &= Target(extraMiB <= 1, "Tavrel's peak working set within 1 MiB of floor-clipboard's", extraMiB, " MiB");
     return met;
 }
 

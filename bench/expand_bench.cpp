@@ -1,9 +1,10 @@
-// Times ExpandTemplate per item beside the reference expander of the tests
-// (which searches again from the beginning after every replacement), for the
-// default template "%^P" and for a 2599-byte template made only of
-// placeholders, over 1000 real files and directories. Prints microseconds per
-// item and whether the worst template meets its target: under 1 ms per item
-// and at least 50 times faster than the reference.
+// Times the expansion of each item of a scanned ItemList, as DeliverOutput
+// runs it (ExpandItem), beside the reference expander of the tests (which
+// searches again from the beginning after every replacement), for the default
+// template "%^P" and for a 2599-byte template made only of placeholders, over
+// 1000 real files and directories. Prints microseconds per item and whether
+// the template of placeholders meets its target: at most 40 us per item and
+// at least 50 times faster than the reference.
 #include <windows.h>
 #include <stdio.h>
 
@@ -13,6 +14,7 @@
 #include "app/options.h"
 #include "expand/expand_template.h"
 #include "expand/split_path.h"
+#include "items/item_list.h"
 #include "tests/expand/reference_expansion.h"
 
 namespace {
@@ -21,7 +23,8 @@ const int kItemCount = 1000;
 // The reference takes about a tenth of a second per item on the long
 // template, so it is timed over fewer items.
 const int kSlowReferenceItems = 20;
-const double kTargetMicroseconds = 1000;
+const int kRounds = 5;
+const double kTargetMicroseconds = 40;
 const double kTargetRatio = 50;
 
 double Now()
@@ -82,16 +85,29 @@ struct Figures {
     size_t longestLine;
 };
 
-Figures TimeExpandTemplate(const std::string& templateText, const std::vector<std::string>& items)
+// The ItemList as the scanner leaves it for these names, directories marked.
+void ScanNames(const std::vector<std::string>& items)
+{
+    std::string names;
+    for (const std::string& item : items) names += item + " ";
+    ScanItems(names.c_str(), CommandLine);
+}
+
+// The fastest of a few rounds over the list: on a shared machine the others
+// measure the neighbours too.
+Figures TimeExpandItem(const std::string& templateText)
 {
     static char line[kLineBufferSize];
-    Figures figures = {0, 0};
-    double start = Now();
-    for (const std::string& item : items) {
-        ExpandTemplate(templateText.c_str(), item.c_str(), File, line);
-        if (strlen(line) > figures.longestLine) figures.longestLine = strlen(line);
+    Figures figures = {1e9, 0};
+    for (int round = 0; round < kRounds; ++round) {
+        double start = Now();
+        for (int i = 0; i < itemList.count; ++i) {
+            ExpandItem(templateText.c_str(), itemList.items[i], line);
+            if (strlen(line) > figures.longestLine) figures.longestLine = strlen(line);
+        }
+        double perItem = (Now() - start) / itemList.count;
+        if (perItem < figures.microsecondsPerItem) figures.microsecondsPerItem = perItem;
     }
-    figures.microsecondsPerItem = (Now() - start) / items.size();
     return figures;
 }
 
@@ -109,7 +125,7 @@ int CountDifferentLines(const std::string& templateText, const std::vector<std::
     int different = 0;
     for (int i = 0; i < count; ++i) {
         char line[kLineBufferSize];
-        ExpandTemplate(templateText.c_str(), items[i].c_str(), File, line);
+        ExpandItem(templateText.c_str(), itemList.items[i], line);
         reference::Expansion e =
             reference::Expand(templateText, items[i], File, runSettings.lineBreakMarker, reference::Mode::AsWritten);
         if (e.endless || e.overran || e.line != line) ++different;
@@ -120,15 +136,15 @@ int CountDifferentLines(const std::string& templateText, const std::vector<std::
 bool Report(const char* name, const std::string& templateText, const std::vector<std::string>& items,
             int referenceItems)
 {
-    Figures ours = TimeExpandTemplate(templateText, items);
+    Figures ours = TimeExpandItem(templateText);
     double theirs = TimeReference(templateText, items, referenceItems);
     int different = CountDifferentLines(templateText, items, referenceItems);
     double ratio = theirs / ours.microsecondsPerItem;
-    printf("%s, %zu bytes:\n  ExpandTemplate %10.1f us per item over %d items, longest line %zu bytes\n"
+    printf("%s, %zu bytes:\n  ExpandItem     %10.1f us per item over %d items (fastest of %d rounds), longest line %zu bytes\n"
            "  reference      %10.1f us per item over %d items\n  %.1f times faster%s\n",
-           name, templateText.size(), ours.microsecondsPerItem, (int)items.size(), ours.longestLine, theirs,
+           name, templateText.size(), ours.microsecondsPerItem, itemList.count, kRounds, ours.longestLine, theirs,
            referenceItems, ratio, different ? "; THE LINES DIFFER" : "");
-    return ours.microsecondsPerItem < kTargetMicroseconds && ratio >= kTargetRatio && !different;
+    return ours.microsecondsPerItem <= kTargetMicroseconds && ratio >= kTargetRatio && !different;
 }
 
 }  // namespace
@@ -143,10 +159,11 @@ int main()
     snprintf(folder, sizeof(folder), "%stavrel-bench-%lu", temp, GetCurrentProcessId());
     std::vector<std::string> items = MakeItems(folder);
 
+    ScanNames(items);
     printf("Code page %u. The reference searches again from the beginning after every replacement.\n", GetACP());
     Report("Template \"%^P\"", "%^P", items, kItemCount);
     bool met = Report("Placeholders only", PlaceholderTemplate(), items, kSlowReferenceItems);
-    printf("Worst template: target under %.0f us per item and %.0fx faster than the reference: %s\n",
+    printf("Worst template: target at most %.0f us per item and %.0fx faster than the reference: %s\n",
            kTargetMicroseconds, kTargetRatio, met ? "met" : "NOT MET");
 
     RemoveItems(folder, items);

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 #include <shlwapi.h>
+#include <stdint.h>
 #include <string.h>
 
 #include "app/options.h"
@@ -43,63 +44,146 @@ struct Token {
     // the default one) are left to the platform, which also folds accented and
     // full-width letters.
     bool ascii;
+    // The byte that the search skips to, at keyAt in the token, or keyAt -1
+    // when none will do: the last byte of an ASCII token, the letter in which
+    // placeholders differ (folded, and then found in either case), or the
+    // first byte of another token when it is an ASCII sign, as the "[" of the
+    // default marker is, which has no other case.
+    int keyAt;
+    char key;
+    bool keyFolds;
 };
 
 static Token MakeToken(const char* text)
 {
-    Token token = {text, (int)strnlen(text, kLineBufferSize), true};
+    Token token = {text, (int)strnlen(text, kLineBufferSize), true, -1, '\0', false};
     for (int i = 0; i < token.length; ++i)
         if ((unsigned char)text[i] >= 0x80) token.ascii = false;
+    if (token.length == 0) return token;
+    if (token.ascii) {
+        token.keyAt = token.length - 1;
+        token.key = FoldAscii(text[token.keyAt]);
+        token.keyFolds = IsAsciiLetter(token.key);
+    } else if ((unsigned char)text[0] < 0x80 && !IsAsciiLetter(text[0])) {
+        token.keyAt = 0;
+        token.key = text[0];
+    }
     return token;
 }
 
 // at has token.length bytes before any NUL.
 static bool TokenAt(const char* at, const Token& token)
 {
+    // From the end: placeholders differ in their letter, and most candidates
+    // are other placeholders.
     if (token.ascii) {
-        for (int i = 0; i < token.length; ++i)
+        for (int i = token.length - 1; i >= 0; --i)
             if (FoldAscii(at[i]) != FoldAscii(token.text[i])) return false;
         return true;
     }
     // An ASCII sign has no other case: most positions need no platform call.
-    char first = token.text[0];
-    if ((unsigned char)first < 0x80 && !IsAsciiLetter(first) && at[0] != first) return false;
+    if (token.keyAt == 0 && at[0] != token.key) return false;
     return StrCmpNIA(at, token.text, token.length) == 0;
 }
 
-static bool TextHoldsToken(const char* text, int length, const Token& token)
+// Whether a character begins at text[i], given that one begins at
+// text[known], known <= i. A byte that is no lead byte always ends a
+// character, so only the lead bytes right before i count, back to such a byte
+// or to known: an even number of them pair up among themselves, an odd number
+// takes text[i] as the second byte of the last pair. In a code page without
+// lead bytes that is no byte at all.
+static bool BeginsCharacter(const char* text, int known, int i)
 {
-    for (int i = 0; i + token.length <= length; i += AnsiCharWidth(text + i))
-        if (TokenAt(text + i, token)) return true;
-    return false;
+    int run = i;
+    while (run > known && IsAnsiLeadByte((unsigned char)text[run - 1])) --run;
+    return (i - run) % 2 == 0;
 }
 
-// Walks the characters behind the gap, marking in startsChar (indexed by
-// position in the line) where each begins, up to the first occurrence of the
-// token. Returns its position in the line, or -1.
-static int FindBehindGap(const WorkingLine* line, const Token& token, unsigned char* startsChar)
+// The first i in [from, end) where text[i] is the token's key, or end; eight
+// bytes at a time, with the test for a zero byte in a word, whose lowest flag
+// is exact. Setting bit 5 folds a letter, and makes no other byte a letter.
+static int SkipToKey(const char* text, int from, int end, const Token& token)
 {
-    int position = line->gapStart;
-    for (int i = line->gapEnd; i + token.length <= kWorkingEnd;) {
-        startsChar[position] = 1;
-        if (TokenAt(line->bytes + i, token)) return position;
-        int width = AnsiCharWidth(line->bytes + i);
-        if (width == 2) startsChar[position + 1] = 0;
-        i += width;
-        position += width;
+    const uint64_t ones = 0x0101010101010101ull;
+    const uint64_t pattern = ones * (unsigned char)token.key;
+    const uint64_t fold = token.keyFolds ? ones * 0x20 : 0;
+    for (; from + 8 <= end; from += 8) {
+        uint64_t word;
+        memcpy(&word, text + from, sizeof(word));
+        word = (word | fold) ^ pattern;
+        uint64_t zeros = (word - ones) & ~word & (ones << 7);
+        if (zeros) return from + __builtin_ctzll(zeros) / 8;
+    }
+    while (from < end && (char)(text[from] | (char)fold) != token.key) ++from;
+    return from;
+}
+
+// The first occurrence of the token in text[0, length) that begins a
+// character, text itself beginning one; -1 when there is none.
+static int FindToken(const char* text, int length, const Token& token)
+{
+    int last = length - token.length;
+    if (token.keyAt < 0) {
+        for (int i = 0; i <= last; i += AnsiCharWidth(text + i))
+            if (TokenAt(text + i, token)) return i;
+        return -1;
+    }
+    int known = 0;
+    for (int i = 0; i <= last; ++i) {
+        i = SkipToKey(text, i + token.keyAt, last + 1 + token.keyAt, token) - token.keyAt;
+        if (i > last) break;
+        if (!BeginsCharacter(text, known, i)) {
+            known = i + 1;
+            continue;
+        }
+        if (TokenAt(text + i, token)) return i;
+        known = i;
     }
     return -1;
 }
 
-// After a replacement at `at`, the text before at - length + 1 is unchanged
-// and, since `at` was the first occurrence, holds none: the search that
-// starts again at the beginning finds its next occurrence no earlier than the
-// first character that begins from there on.
-static int ResumePoint(const unsigned char* startsChar, int at, int tokenLength)
+// The first occurrence of the token behind the gap, as a position in the
+// line, or -1. The gap always stands where a character begins.
+static int FindBehindGap(const WorkingLine* line, const Token& token)
 {
+    int found = FindToken(line->bytes + line->gapEnd, kWorkingEnd - line->gapEnd, token);
+    return found < 0 ? -1 : line->gapStart + found;
+}
+
+// Where characters begin before the gap, learnt only where the byte before a
+// position is a lead byte and so cannot tell: positions below `marked` are
+// marked in startsChar, and a character begins at `marked`. A replacement
+// changes nothing before its position, so what was learnt there holds.
+struct CharStarts {
+    int marked;
+    unsigned char startsChar[kLineBufferSize];
+};
+
+// position <= gapStart.
+static bool BeginsCharacterBeforeGap(const WorkingLine* line, CharStarts* starts, int position)
+{
+    const char* bytes = line->bytes;
+    if (position == 0 || !IsAnsiLeadByte((unsigned char)bytes[position - 1])) return true;
+    while (starts->marked < position) {
+        int at = starts->marked;
+        bool pair = IsAnsiLeadByte((unsigned char)bytes[at]) && at + 1 < line->gapStart;
+        starts->startsChar[at] = 1;
+        if (pair) starts->startsChar[at + 1] = 0;
+        starts->marked += pair ? 2 : 1;
+    }
+    return starts->marked == position || starts->startsChar[position];
+}
+
+// After a replacement at `at`, where the gap now stands, the text before
+// at - length + 1 is unchanged and, since `at` was the first occurrence,
+// holds none: the search that starts again at the beginning finds its next
+// occurrence no earlier than the first character that begins from there on.
+static int ResumePoint(const WorkingLine* line, CharStarts* starts, int at, int tokenLength)
+{
+    if (starts->marked > at) starts->marked = at;
     int position = at - tokenLength + 1;
     if (position < 0) position = 0;
-    while (!startsChar[position]) ++position;
+    while (!BeginsCharacterBeforeGap(line, starts, position)) ++position;
     return position;
 }
 
@@ -127,26 +211,33 @@ void ReplaceToken(WorkingLine* line, const char* token, const char* value)
     Token t = MakeToken(token);
     if (t.length == 0) return;
     int valueLength = (int)strnlen(value, kValueBufferSize - 1);
-    bool valueHoldsToken = TextHoldsToken(value, valueLength, t);
-    unsigned char startsChar[kLineBufferSize];
+    bool valueHoldsToken = FindToken(value, valueLength, t) >= 0;
+    CharStarts starts;
+    starts.marked = 0;
 
     MoveGapTo(line, 0);
     for (;;) {
-        int at = FindBehindGap(line, t, startsChar);
+        int at = FindBehindGap(line, t);
         if (at < 0) return;
         MoveGapTo(line, at);
         if (LineLength(line) - t.length + valueLength > kLineMaxLength) return;
         line->gapEnd += t.length - valueLength;
         memcpy(line->bytes + line->gapEnd, value, valueLength);
         if (valueHoldsToken) StepOverValue(line, valueLength);
-        else MoveGapTo(line, ResumePoint(startsChar, at, t.length));
+        else MoveGapTo(line, ResumePoint(line, &starts, at, t.length));
     }
+}
+
+const char* FindText(const char* text, const char* token)
+{
+    int found = FindToken(text, (int)strlen(text), MakeToken(token));
+    return found < 0 ? nullptr : text + found;
 }
 
 bool LineHoldsToken(WorkingLine* line, const char* token)
 {
     MoveGapTo(line, 0);
-    return TextHoldsToken(line->bytes + line->gapEnd, LineLength(line), MakeToken(token));
+    return FindBehindGap(line, MakeToken(token)) >= 0;
 }
 
 // The template goes behind the gap, where the first pass begins.
@@ -189,12 +280,21 @@ static void DropFinalBackslash(char* text)
     if (EndsInBackslash(text)) text[strlen(text) - 1] = '\0';
 }
 
-// PathAddBackslashA writes the backslash and a NUL behind the text, so a text
-// of 259 bytes would overrun the buffer: it has no room and stays unchanged.
-static void FullPathValue(const char* itemText, char (&value)[kValueBufferSize])
+// "%^P": the item text, with a backslash when it names a directory. Without
+// the scanner's answer the file system is asked, and only when the line holds
+// the token. PathAddBackslashA writes the backslash and a NUL behind the text,
+// so a text of 259 bytes would overrun the buffer: it has no room and stays
+// unchanged.
+static void ReplaceFullPath(WorkingLine* line, const char* itemText, const bool* scannedAsDirectory)
 {
+    bool isDirectory;
+    if (scannedAsDirectory) isDirectory = *scannedAsDirectory;
+    else if (LineHoldsToken(line, "%^P")) isDirectory = PathIsDirectoryA(itemText);
+    else return;
+    char value[kValueBufferSize];
     lstrcpynA(value, itemText, kValueBufferSize);
-    if (PathIsDirectoryA(itemText) && strlen(value) < kValueBufferSize - 1) PathAddBackslashA(value);
+    if (isDirectory && strlen(value) < kValueBufferSize - 1) PathAddBackslashA(value);
+    ReplaceToken(line, "%^P", value);
 }
 
 // The name of the folder that holds the item, without that folder's extension.
@@ -208,16 +308,13 @@ static void FolderNameValue(const PathParts& item, char (&value)[kValueBufferSiz
     lstrcpynA(value, folder.name, kValueBufferSize);
 }
 
-static void RunFilePasses(WorkingLine* line, const char* itemText)
+static void RunFilePasses(WorkingLine* line, const char* itemText, const bool* scannedAsDirectory)
 {
     PathParts parts;
     SplitPath(itemText, &parts);
     char value[kValueBufferSize];
 
-    if (LineHoldsToken(line, "%^P")) {
-        FullPathValue(itemText, value);
-        ReplaceToken(line, "%^P", value);
-    }
+    ReplaceFullPath(line, itemText, scannedAsDirectory);
     ReplaceToken(line, "%^-P", itemText);
     JoinText(value, parts.drive, parts.folder);
     ReplaceToken(line, "%^D", value);
@@ -233,12 +330,57 @@ static void RunFilePasses(WorkingLine* line, const char* itemText)
     ReplaceToken(line, "%^B", value);
 }
 
-void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kind, char (&line)[kLineBufferSize])
+// With the marker LF CR each replacement swaps an LF and the CR behind it, and
+// forms the marker again wherever another LF stands before the pair or another
+// CR behind it. Searching from the beginning after each swap ends only when,
+// in every run of CR and LF bytes, the CRs stand before the LFs: that result
+// is made here in one sweep, not in a number of swaps that grows with the
+// square of the run. A byte that is the second of a double-byte character
+// belongs to no run. Any other marker that forms itself again either holds
+// CR LF or uses up a byte of the line with each replacement, and its pass
+// stays linear. The line is as loaded, all of it behind the gap.
+static void OrderLineBreakRuns(WorkingLine* line)
+{
+    char* text = line->bytes + line->gapEnd;
+    int length = LineLength(line);
+    for (int i = 0; i < length;) {
+        int end = i;
+        int carriageReturns = 0;
+        for (; end < length && (text[end] == '\r' || text[end] == '\n'); ++end) carriageReturns += text[end] == '\r';
+        if (end == i) {
+            i += AnsiCharWidth(text + i);
+            continue;
+        }
+        memset(text + i, '\r', carriageReturns);
+        memset(text + i + carriageReturns, '\n', end - i - carriageReturns);
+        i = end;
+    }
+}
+
+// The first pass, on the line as loaded.
+static void ReplaceLineBreakMarker(WorkingLine* line)
+{
+    if (strcmp(runSettings.lineBreakMarker, "\n\r") == 0) OrderLineBreakRuns(line);
+    else ReplaceToken(line, runSettings.lineBreakMarker, "\r\n");
+}
+
+static void Expand(const char* templateText, const char* itemText, ItemKind kind, const bool* scannedAsDirectory,
+                   char (&line)[kLineBufferSize])
 {
     WorkingLine working;
     LoadLine(&working, templateText);
-    ReplaceToken(&working, runSettings.lineBreakMarker, "\r\n");
-    if (kind == File) RunFilePasses(&working, itemText);
+    ReplaceLineBreakMarker(&working);
+    if (kind == File) RunFilePasses(&working, itemText, scannedAsDirectory);
     else RunUrlPasses(&working, itemText);
     StoreLine(&working, line);
+}
+
+void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kind, char (&line)[kLineBufferSize])
+{
+    Expand(templateText, itemText, kind, nullptr, line);
+}
+
+void ExpandItem(const char* templateText, const Item& item, char (&line)[kLineBufferSize])
+{
+    Expand(templateText, item.text, item.kind, &item.isDirectory, line);
 }

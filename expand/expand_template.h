@@ -10,8 +10,13 @@ constexpr int kLineMaxLength = kLineBufferSize - 1;
 // Every value (a path, a part of one, a URL) has at most 259 bytes.
 constexpr int kValueBufferSize = 260;
 
-// Writes the expanded line, at most 3899 bytes and its NUL, into line.
+// Writes the expanded line, at most 3899 bytes and its NUL, into line. "%^P"
+// asks the file system whether a File names a directory.
 void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kind, char (&line)[kLineBufferSize]);
+
+// The same for an item of the ItemList: "%^P" takes the scanner's answer, so
+// that no item is asked about twice.
+void ExpandItem(const char* templateText, const Item& item, char (&line)[kLineBufferSize]);
 
 // The line under construction, held as a gap buffer: the text before the gap
 // in bytes[0, gapStart), the text after it in bytes[gapEnd, kWorkingSize - 1),
@@ -40,6 +45,11 @@ void ReplaceToken(WorkingLine* line, const char* token, const char* value);
 // True when the line holds token: a pass whose value asks the file system
 // is skipped, file system call and all, when nothing in the line needs it.
 bool LineHoldsToken(WorkingLine* line, const char* token);
+
+// The first occurrence of token in text, letters in any case, found only
+// where a character of the ANSI code page begins: what StrStrIA finds, with
+// no platform call per position for an ASCII token. Null when there is none.
+const char* FindText(const char* text, const char* token);
 
 // value := first + second + third, cut to fit its buffer.
 void JoinText(char (&value)[kValueBufferSize], const char* first, const char* second, const char* third = "");

@@ -3,20 +3,16 @@
 #include <windows.h>
 #include <string.h>
 
-static bool leadBytes[256];
+bool ansiLeadBytes[256];
 
 void LoadCodePageLeadBytes()
 {
-    memset(leadBytes, 0, sizeof(leadBytes));
+    memset(ansiLeadBytes, 0, sizeof(ansiLeadBytes));
     CPINFO info;
     if (!GetCPInfo(GetACP(), &info)) return;
     for (int r = 0; r + 1 < MAX_LEADBYTES && info.LeadByte[r]; r += 2)
-        for (int b = info.LeadByte[r]; b <= info.LeadByte[r + 1]; ++b) leadBytes[b] = true;
+        for (int b = info.LeadByte[r]; b <= info.LeadByte[r + 1]; ++b) ansiLeadBytes[b] = true;
 }
-
-bool IsAnsiLeadByte(unsigned char byte) { return leadBytes[byte]; }
-
-int AnsiCharWidth(const char* text) { return (IsAnsiLeadByte((unsigned char)text[0]) && text[1]) ? 2 : 1; }
 
 bool EndsInBackslash(const char* text)
 {

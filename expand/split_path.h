@@ -18,12 +18,16 @@ struct PathParts {
 // Reads the ANSI code page's lead-byte ranges (GetACP, GetCPInfo).
 void LoadCodePageLeadBytes();
 
+// The lead bytes that LoadCodePageLeadBytes read, indexed by byte; inline
+// below, as the expander asks about every candidate of every pass.
+extern bool ansiLeadBytes[256];
+
 // True when the byte starts a double-byte character of the ANSI code page.
-bool IsAnsiLeadByte(unsigned char byte);
+inline bool IsAnsiLeadByte(unsigned char byte) { return ansiLeadBytes[byte]; }
 
 // Bytes in the character at text: a lead byte and the byte after it form one
 // character whatever that byte is, unless the text ends there.
-int AnsiCharWidth(const char* text);
+inline int AnsiCharWidth(const char* text) { return (IsAnsiLeadByte((unsigned char)text[0]) && text[1]) ? 2 : 1; }
 
 // True when the last character of text is a backslash; the second byte of a
 // double-byte character may be 0x5C and is then no backslash.

@@ -75,11 +75,12 @@ static void AppendToToken(Scan* scan, char byte)
     scan->token[scan->length] = '\0';
 }
 
-static void AppendItem(ItemKind kind, const char* text)
+static void AppendItem(ItemKind kind, const char* text, bool isDirectory)
 {
     Item* item = &itemList.items[itemList.count];
     item->kind = kind;
     lstrcpynA(item->text, text, sizeof(item->text));
+    item->isDirectory = isDirectory;
     ++itemList.count;
 }
 
@@ -113,7 +114,7 @@ static void TakeExistingPath(char* path, bool isDirectory, const char* text, siz
     size_t length = strlen(path);
     if (length > (size_t)kItemMaxLength) return;
     if (NamesOptionFile(text, end, length)) return;
-    AppendItem(File, path);
+    AppendItem(File, path, isDirectory);
 }
 
 // The length goes first: a text this long is dropped whatever the cracker
@@ -122,7 +123,28 @@ static void TakeUrl(const char* candidate)
 {
     if (strlen(candidate) > (size_t)kItemMaxLength) return;
     if (CheckUrl(candidate) != 0) return;
-    AppendItem(Url, candidate);
+    AppendItem(Url, candidate, false);
+}
+
+struct PathFacts {
+    bool exists;
+    bool isDirectory;
+};
+
+// One question to the file system answers both of the scanner's: on a network
+// share each is a round trip, and a name that does not exist can cost a read
+// of its whole folder. The UNC roots \\server and \\server\share are left
+// to PathIsDirectoryA and PathFileExistsA, which have rules of their own for
+// them.
+static PathFacts AskFileSystem(const char* path)
+{
+    if (PathIsUNCServerA(path) || PathIsUNCServerShareA(path)) {
+        bool isDirectory = PathIsDirectoryA(path);
+        return {isDirectory || PathFileExistsA(path), isDirectory};
+    }
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false};
+    return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
 // Normalises the token and appends it when it qualifies; true when the list
@@ -133,8 +155,8 @@ static bool EndToken(Scan* scan, size_t end)
     PathUnquoteSpacesA(token);
     PathRemoveBlanksA(token);
     if (token[0]) {
-        bool isDirectory = PathIsDirectoryA(token);
-        if (isDirectory || PathFileExistsA(token)) TakeExistingPath(token, isDirectory, scan->text, end);
+        PathFacts facts = AskFileSystem(token);
+        if (facts.exists) TakeExistingPath(token, facts.isDirectory, scan->text, end);
         else TakeUrl(token);
     }
     ClearToken(scan);
@@ -169,9 +191,8 @@ static bool ReadByte(Scan* scan, size_t p)
     return false;
 }
 
-void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
+static void ReadText(const char* text, size_t size, ScanMode mode)
 {
-    itemList.count = 0;
     Scan scan;
     scan.text = text;
     scan.mode = mode;
@@ -181,6 +202,17 @@ void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
     for (; p < size && text[p]; ++p)
         if (ReadByte(&scan, p)) return;
     if (scan.length > 0) EndToken(&scan, p);
+}
+
+void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
+{
+    itemList.count = 0;
+    // A token that names an empty drive must not bring up a box asking for a
+    // disk: PathFileExistsA keeps it away the same way around its question.
+    UINT errorMode = GetErrorMode();
+    SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
+    ReadText(text, size, mode);
+    SetErrorMode(errorMode);
 }
 
 void ScanItems(const char* text, ScanMode mode) { ScanItemsInBlock(text, strlen(text), mode); }

@@ -16,6 +16,9 @@ constexpr int kItemMaxLength = 259;
 struct Item {
     ItemKind kind;
     char text[kItemTextSize];
+    // The scanner's answer for a File: whether the text names a directory.
+    // The "%^P" pass takes it rather than asking the file system again.
+    bool isDirectory;
 };
 
 struct ItemList {

@@ -16,27 +16,39 @@
 struct Accumulation {
     HGLOBAL block;
     char* text;
+    // Bytes in use, and bytes that the block holds.
     SIZE_T size;
+    SIZE_T capacity;
 };
 
-// Grows the block to hold line and CR LF behind what it holds. A movable
-// block may move while it grows, so the address is taken again each time.
-// False when the block could not grow; it is then still the caller's.
+// Room for the first lines: most results fit without a resize.
+constexpr SIZE_T kFirstCapacity = 64 * 1024;
+
+// Grows the block, when line and CR LF do not fit behind what it holds, to
+// twice its size or more: growing it to the running size after every line
+// would copy the whole result each time. A movable block may move while it
+// grows, so the address is taken again each time. False when the block could
+// not grow; it is then still the caller's.
 static bool AppendLine(Accumulation& result, const char* line)
 {
     SIZE_T length = (SIZE_T)lstrlenA(line);
     SIZE_T previous = result.size;
     SIZE_T size = previous + length + 2;
-    HGLOBAL grown = GlobalReAlloc(result.block, size, GMEM_MOVEABLE);
-    if (!grown) return false;
-    result.block = grown;
-    char* text = (char*)GlobalLock(grown);
-    if (!text) return false;
-    result.text = text;
+    if (size > result.capacity) {
+        SIZE_T capacity = result.capacity < kFirstCapacity ? kFirstCapacity : 2 * result.capacity;
+        if (capacity < size) capacity = size;
+        HGLOBAL grown = GlobalReAlloc(result.block, capacity, GMEM_MOVEABLE);
+        if (!grown) return false;
+        result.block = grown;
+        char* text = (char*)GlobalLock(grown);
+        if (!text) return false;
+        result.text = text;
+        result.capacity = capacity;
+    }
     result.size = size;
-    memcpy(text + previous, line, length);
-    text[size - 2] = '\r';
-    text[size - 1] = '\n';
+    memcpy(result.text + previous, line, length);
+    result.text[size - 2] = '\r';
+    result.text[size - 1] = '\n';
     return true;
 }
 
@@ -47,7 +59,7 @@ static bool JoinLines(Accumulation& result, const char* templateText)
     int count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
     for (int i = 0; i < count; ++i) {
         char line[kLineBufferSize];
-        ExpandTemplate(templateText, itemList.items[i].text, itemList.items[i].kind, line);
+        ExpandItem(templateText, itemList.items[i], line);
         line[kLineBufferSize - 1] = '\0';
         if (!AppendLine(result, line)) return false;
     }
@@ -106,6 +118,7 @@ void DeliverOutput(const char* templateText)
     Accumulation result = {};
     result.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 1);
     if (!result.block) return;
+    result.capacity = 1;
     result.text = (char*)GlobalLock(result.block);
     if (result.text && JoinLines(result, templateText)) {
         if (runSettings.outputMode > Clipboard) SaveOutputToFile(result.text, runSettings.outputMode);

@@ -148,6 +148,21 @@ TEST_F(ExpandTemplateTest, MarkerInAnyCase)
     ExpectLine({"a\nb\r\nc", kFile, "a\r\nb\r\r\nc"});
 }
 
+// With the marker LF CR every replacement swaps an LF and a CR and may form
+// the marker again: each run of CR and LF bytes ends with its CRs first. A
+// byte that is the second of a double-byte character belongs to no run.
+TEST_F(ExpandTemplateTest, MarkerThatFormsItselfAgain)
+{
+    const bool japanese = GetACP() == 932;
+    SetMarker("\n\r");
+    const Case cases[] = {
+        {"a\n\n\r\rb\n\r|%^E", kFile, "a\r\r\n\nb\r\n|.txt"},
+        {std::string(1300, '\n') + std::string(1299, '\r'), kFile, std::string(1299, '\r') + std::string(1300, '\n')},
+        {"\x81\n\r\n", kFile, japanese ? "\x81\n\r\n" : "\x81\r\n\n"},
+    };
+    for (const Case& c : cases) ExpectLine(c);
+}
+
 // Values that later passes, or the same pass with the value's neighbours,
 // read as tokens again: replaced as by a search that starts again at the
 // beginning after every replacement.
