@@ -207,12 +207,9 @@ static void ReadText(const char* text, size_t size, ScanMode mode)
 void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
 {
     itemList.count = 0;
-    // A token that names an empty drive must not bring up a box asking for a
-    // disk: PathFileExistsA keeps it away the same way around its question.
-    UINT errorMode = GetErrorMode();
-    SetErrorMode(errorMode | SEM_FAILCRITICALERRORS);
+    // A token that names an empty drive brings up no box asking for a disk:
+    // the process asks for none from its start on.
     ReadText(text, size, mode);
-    SetErrorMode(errorMode);
 }
 
 void ScanItems(const char* text, ScanMode mode) { ScanItemsInBlock(text, strlen(text), mode); }
