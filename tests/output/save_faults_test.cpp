@@ -44,35 +44,31 @@ struct ActiveFault {
 ActiveFault active[2];
 int beeps;
 
-// True when this call of function is one that fails; the error is then set.
-bool Fails(const char* function)
+// The fault when this call of function is one that fails (the error is then
+// set), else null.
+const Fault* Fails(const char* function)
 {
     for (ActiveFault& a : active) {
         if (!a.fault || strcmp(a.fault->function, function) != 0) continue;
         int call = ++a.callCount;
-        if (call < a.fault->firstCall || call >= a.fault->firstCall + a.fault->calls) return false;
+        if (call < a.fault->firstCall || call >= a.fault->firstCall + a.fault->calls) return nullptr;
         if (!a.firstFailure) a.firstFailure = GetTickCount();
-        if (a.fault->clearsAfterMs && GetTickCount() - a.firstFailure >= a.fault->clearsAfterMs) return false;
+        if (a.fault->clearsAfterMs && GetTickCount() - a.firstFailure >= a.fault->clearsAfterMs) return nullptr;
         SetLastError(a.fault->error);
-        return true;
+        return a.fault;
     }
-    return false;
-}
-
-const Fault* FaultOf(const char* function)
-{
-    for (ActiveFault& a : active)
-        if (a.fault && strcmp(a.fault->function, function) == 0) return a.fault;
     return nullptr;
 }
 
-decltype(&CreateFileA) realCreateFile = CreateFileA;
-decltype(&WriteFile) realWriteFile = WriteFile;
-decltype(&FlushFileBuffers) realFlush = FlushFileBuffers;
-decltype(&CloseHandle) realClose = CloseHandle;
-decltype(&ReplaceFileA) realReplace = ReplaceFileA;
-decltype(&MoveFileExA) realMove = MoveFileExA;
-decltype(&DeleteFileA) realDelete = DeleteFileA;
+// The platform's own functions, as the import table held them before the
+// stand-ins took their slots.
+decltype(&CreateFileA) realCreateFile;
+decltype(&WriteFile) realWriteFile;
+decltype(&FlushFileBuffers) realFlush;
+decltype(&CloseHandle) realClose;
+decltype(&ReplaceFileA) realReplace;
+decltype(&MoveFileExA) realMove;
+decltype(&DeleteFileA) realDelete;
 
 HANDLE WINAPI CreateFileStandIn(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                 DWORD disposition, DWORD flags, HANDLE templateFile)
@@ -83,9 +79,10 @@ HANDLE WINAPI CreateFileStandIn(LPCSTR name, DWORD access, DWORD share, LPSECURI
 
 BOOL WINAPI WriteFileStandIn(HANDLE file, LPCVOID bytes, DWORD count, LPDWORD written, LPOVERLAPPED overlapped)
 {
-    if (!Fails("WriteFile")) return realWriteFile(file, bytes, count, written, overlapped);
+    const Fault* fault = Fails("WriteFile");
+    if (!fault) return realWriteFile(file, bytes, count, written, overlapped);
     realWriteFile(file, bytes, count / 2, written, overlapped);
-    SetLastError(FaultOf("WriteFile")->error);
+    SetLastError(fault->error);
     return FALSE;
 }
 
@@ -102,8 +99,8 @@ BOOL WINAPI CloseStandIn(HANDLE handle)
 BOOL WINAPI ReplaceStandIn(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
                            LPVOID reserved)
 {
-    if (!Fails("ReplaceFileA")) return realReplace(replaced, replacement, backup, flags, exclude, reserved);
-    const Fault* fault = FaultOf("ReplaceFileA");
+    const Fault* fault = Fails("ReplaceFileA");
+    if (!fault) return realReplace(replaced, replacement, backup, flags, exclude, reserved);
     if (fault->movesOldToBackup) realMove(replaced, backup, 0);
     if (fault->removesOld) realDelete(replaced);
     SetLastError(fault->error);
