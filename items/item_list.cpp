@@ -191,8 +191,9 @@ static bool ReadByte(Scan* scan, size_t p)
     return false;
 }
 
-static void ReadText(const char* text, size_t size, ScanMode mode)
+void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
 {
+    itemList.count = 0;
     Scan scan;
     scan.text = text;
     scan.mode = mode;
@@ -202,14 +203,6 @@ static void ReadText(const char* text, size_t size, ScanMode mode)
     for (; p < size && text[p]; ++p)
         if (ReadByte(&scan, p)) return;
     if (scan.length > 0) EndToken(&scan, p);
-}
-
-void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
-{
-    itemList.count = 0;
-    // A token that names an empty drive brings up no box asking for a disk:
-    // the process asks for none from its start on.
-    ReadText(text, size, mode);
 }
 
 void ScanItems(const char* text, ScanMode mode) { ScanItemsInBlock(text, strlen(text), mode); }
