@@ -160,7 +160,7 @@ static bool SettleFailedReplace(const SaveFiles& files)
         return false;
     }
     if (MovePatiently(files.temp, files.destination)) {
-        if (Exists(files.backup)) DeletePatiently(files.backup);
+        DeletePatiently(files.backup);
         return true;
     }
     if (Exists(files.backup) && MovePatiently(files.backup, files.destination)) DeletePatiently(files.temp);
