@@ -116,10 +116,17 @@ HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, 
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
-    std::string line = commandLine;  // CreateProcessA may write into it
-    if (!CreateProcessA(exePath.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                        workFolder.empty() ? nullptr : workFolder.c_str(), &startup, &process))
-        return nullptr;
+    // Wine now and then fails to start a process with ERROR_INTERNAL_ERROR,
+    // the same exe and command line starting on the next try: that says
+    // nothing of the exe, so it is tried again a few times.
+    for (int attempt = 0;; ++attempt) {
+        std::string line = commandLine;  // CreateProcessA may write into it
+        if (CreateProcessA(exePath.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                           workFolder.empty() ? nullptr : workFolder.c_str(), &startup, &process))
+            break;
+        if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) return nullptr;
+        Sleep(100);
+    }
     CloseHandle(process.hThread);
     return process.hProcess;
 }
