@@ -1,9 +1,11 @@
 // Process entry: hardens the process against the places it is started from,
-// forms the command-line tail and runs the single pass.
+// forms the command-line tail from the exact conversion of the Unicode
+// command line and runs the single pass.
 #include <windows.h>
 
 #include "app/command_tail.h"
 #include "app/run_program.h"
+#include "system/system_text.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
 #define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
@@ -32,5 +34,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     startup.cb = sizeof(startup);
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
-    return RunProgram(instance, nullptr, CommandLineTail(GetCommandLineA()), show);
+    return RunProgram(instance, nullptr, CommandLineTail(CommandLineFromSystem()), show);
 }

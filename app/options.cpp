@@ -6,6 +6,7 @@
 
 #include "app/run_program.h"
 #include "expand/expand_template.h"
+#include "system/system_text.h"
 
 RunSettings runSettings;
 
@@ -65,11 +66,20 @@ static ValueEnd ReadBlankEndedValue(const char* from, char* value, int limit)
 
 static void CopyText(char* to, int size, const char* from) { lstrcpynA(to, from, size); }
 
+// A file name whose characters the code page could not all hold names no
+// file: its stand-ins would spell some other name, even the \\?\ prefix.
+static bool ReadFileNameValue(const char* from, char (&value)[kQuotedValueMaxLength + 1])
+{
+    if (!ReadQuotedValue(from, value)) return false;
+    if (HoldsStandIn(from, strlen(value))) value[0] = '\0';
+    return true;
+}
+
 static bool LoadTemplateFileOption(const char* tail)
 {
     const char* from = FindOptionValue(tail, kTemplateFileOption);
     char path[kQuotedValueMaxLength + 1];
-    return from && ReadQuotedValue(from, path) && PathFileExistsA(path) && LoadTemplateFile(path) == 1;
+    return from && ReadFileNameValue(from, path) && path[0] && PathFileExistsA(path) && LoadTemplateFile(path) == 1;
 }
 
 static void ChooseTemplate(const char* tail)
@@ -88,7 +98,9 @@ static void ChooseTemplate(const char* tail)
 static void ChooseOutput(const char* tail)
 {
     if (const char* from = FindOptionValue(tail, kOutputFileOption)) {
-        if (ReadQuotedValue(from, runSettings.outputFilePath)) runSettings.outputMode = NamedFile;
+        // An output file that names no file still goes to no other place: the
+        // save fails, as it does for any name that cannot be written.
+        if (ReadFileNameValue(from, runSettings.outputFilePath)) runSettings.outputMode = NamedFile;
         else runSettings.outputFilePath[0] = '\0';
         return;
     }

@@ -6,7 +6,8 @@
 
 #include "app/options.h"
 #include "app/program_texts.h"
-#include "app/system_function.h"
+#include "system/system_function.h"
+#include "system/system_text.h"
 #include "expand/split_path.h"
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
@@ -44,8 +45,11 @@ static void ShowVersionBox()
     MessageBoxA(nullptr, VersionBoxText(), TAVREL_PRODUCT_NAME, MB_OK | MB_ICONINFORMATION);
 }
 
+// Without the program's folder, the name alone would be looked for in the
+// current folder, which is the user's.
 static void OpenHelpFile()
 {
+    if (!programFolder[0]) return;
     // Room for the whole folder and the name: the help path is not kept.
     char helpPath[2 * kPathBufferSize];
     _snprintf(helpPath, sizeof(helpPath), "%s%s", programFolder, kHelpFileName);
@@ -64,9 +68,11 @@ int RunProgram(HINSTANCE, HINSTANCE, const char* tail, int)
 {
     LoadCodePageLeadBytes();
     ChooseProgramTexts();
-    char exePath[2 * kPathBufferSize] = {};
-    GetModuleFileNameA(nullptr, exePath, sizeof(exePath));
-    FindProgramPaths(exePath);
+    // In a folder whose name the code page cannot hold the program has no
+    // folder of its own: no settings file and no help file is taken from a
+    // look-alike.
+    char exePath[2 * kPathBufferSize];
+    if (ModulePathFromSystem(exePath, sizeof(exePath))) FindProgramPaths(exePath);
     ParseOptions(tail);
     if (CollectItems(tail)) {
         DeliverOutput(runSettings.templateText);

@@ -5,7 +5,7 @@
 #include <string.h>
 #include <wininet.h>
 
-#include "app/system_function.h"
+#include "system/system_function.h"
 
 UrlComponents urlComponents;
 

@@ -1,6 +1,7 @@
-// The clipboard text source: the clipboard's CF_TEXT, scanned in place line
-// by line into the ItemList. The clipboard is held open, and its text locked,
-// only for the scan, and never changed.
+// The clipboard text source: the clipboard's text in the code page, scanned
+// line by line into the ItemList; an ANSI program's CF_TEXT in place, text
+// placed as Unicode in an exact conversion. The clipboard is held open, and
+// its text locked, only for the scan, and never changed.
 #include "items/clipboard_source.h"
 
 #include <windows.h>
@@ -8,6 +9,7 @@
 
 #include "items/clipboard_open.h"
 #include "items/item_list.h"
+#include "system/system_text.h"
 
 // Another program's text block need not end in a NUL, so the text is read no
 // further than the block's own size.
@@ -30,7 +32,11 @@ int CollectFromClipboard()
     if (!IsClipboardFormatAvailable(CF_TEXT)) return 0;
     if (!OpenClipboardPatiently()) return 0;
     int found = 0;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) found = ScanTextBlock(data);
+    bool converted = false;
+    if (HGLOBAL data = ClipboardTextFromSystem(&converted)) {
+        found = ScanTextBlock(data);
+        if (converted) GlobalFree(data);
+    }
     CloseClipboard();
     return found;
 }

@@ -1,4 +1,4 @@
-// The clipboard text source: the lines of the clipboard's CF_TEXT, scanned in
+// The clipboard text source: the lines of the clipboard's text, scanned in
 // place into the ItemList when the command line gave no item.
 #pragma once
 #include <windows.h>
@@ -7,6 +7,6 @@
 // touched only when the clipboard offered a text that is not empty.
 int CollectFromClipboard();
 
-// The scan of one CF_TEXT block, read up to its first NUL or its end,
+// The scan of one text block in the code page, read up to its first NUL or its end,
 // whichever comes first; returns as CollectFromClipboard does.
 int ScanTextBlock(HANDLE data);

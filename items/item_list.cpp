@@ -10,6 +10,7 @@
 
 #include "expand/split_path.h"
 #include "expand/url_decompose.h"
+#include "system/system_text.h"
 
 ItemList itemList;
 
@@ -49,6 +50,9 @@ struct Scan {
     const char* text;
     ScanMode mode;
     bool insideQuotes;
+    // Where the text of the current token began: every byte it was read from
+    // lies in [from, the position that ends it).
+    size_t from;
     int length;
     char token[kTokenSize];
 };
@@ -148,13 +152,16 @@ static PathFacts AskFileSystem(const char* path)
 }
 
 // Normalises the token and appends it when it qualifies; true when the list
-// is now full.
+// is now full. A token read from a character that the code page cannot hold
+// names nothing: its stand-in could make a look-alike of another path or URL.
 static bool EndToken(Scan* scan, size_t end)
 {
     char* token = scan->token;
     PathUnquoteSpacesA(token);
     PathRemoveBlanksA(token);
-    if (token[0]) {
+    bool standIn = HoldsStandIn(scan->text + scan->from, end - scan->from);
+    scan->from = end;
+    if (token[0] && !standIn) {
         PathFacts facts = AskFileSystem(token);
         if (facts.exists) TakeExistingPath(token, facts.isDirectory, scan->text, end);
         else TakeUrl(token);
@@ -198,6 +205,7 @@ void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
     scan.text = text;
     scan.mode = mode;
     scan.insideQuotes = false;
+    scan.from = 0;
     ClearToken(&scan);
     size_t p = 0;
     for (; p < size && text[p]; ++p)

@@ -10,7 +10,8 @@
 #include <commdlg.h>
 
 #include "app/program_texts.h"
-#include "app/system_function.h"
+#include "system/system_function.h"
+#include "system/system_text.h"
 
 constexpr int kFileNameBufferSize = 520;
 // Room for the name, a dot, the process id in hex, a dash, an attempt number
@@ -20,22 +21,39 @@ constexpr int kSideNameBufferSize = kFileNameBufferSize + 24;
 constexpr int kSideNameAttempts = 100;
 
 #ifndef _WIN64
-static_assert(sizeof(OPENFILENAMEA) == 88, "the full 32-bit OPENFILENAMEA is 88 bytes");
+static_assert(sizeof(OPENFILENAMEW) == 88, "the full 32-bit OPENFILENAMEW is 88 bytes");
 #endif
 
-static const char kDefaultExtension[] = "txt";
+static const wchar_t kDefaultExtension[] = L"txt";
+// Room for the filter's names and patterns in either language.
+constexpr int kFilterUnits = 128;
 
+// The filter's bytes with every NUL of it, the closing one included.
+static int FilterLength(const char* filter)
+{
+    int length = 0;
+    while (filter[length]) length += lstrlenA(filter + length) + 1;
+    return length + 1;
+}
+
+// The dialog is asked in Unicode: its ANSI form would hand back a look-alike
+// of a name that the code page cannot hold, and the text would be written to
+// that other file. Such a name is refused, as a cancel is.
 static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
 {
-    OPENFILENAMEA dialog = {};
+    const char* filter = SaveAsFilter();
+    wchar_t wideFilter[kFilterUnits];
+    if (!TextToSystem(filter, FilterLength(filter), wideFilter, kFilterUnits)) return false;
+    wchar_t name[kFileNameBufferSize] = {};
+    OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
-    dialog.lpstrFilter = SaveAsFilter();
-    dialog.lpstrFile = fileName;
-    dialog.nMaxFile = sizeof(fileName);
+    dialog.lpstrFilter = wideFilter;
+    dialog.lpstrFile = name;
+    dialog.nMaxFile = kFileNameBufferSize;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     dialog.lpstrDefExt = kDefaultExtension;
-    auto getSaveFileName = LoadSystemFunctionAs<decltype(&GetSaveFileNameA)>("comdlg32.dll", "GetSaveFileNameA");
-    return getSaveFileName && getSaveFileName(&dialog) != 0;
+    auto getSaveFileName = LoadSystemFunctionAs<decltype(&GetSaveFileNameW)>("comdlg32.dll", "GetSaveFileNameW");
+    return getSaveFileName && getSaveFileName(&dialog) && NameFromSystem(name, fileName, sizeof(fileName));
 }
 
 // Antivirus scanners, search indexers and sync clients open a file for a

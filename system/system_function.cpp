@@ -1,4 +1,4 @@
-#include "app/system_function.h"
+#include "system/system_function.h"
 
 #include <stdio.h>
 

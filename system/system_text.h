@@ -1,0 +1,62 @@
+// Text from the system, in the ANSI code page, never with a look-alike.
+//
+// Windows makes the ANSI form of a text through a "best fit" table: a
+// character that the code page lacks becomes one that looks like it, Ł an L,
+// the yen sign a backslash under code page 932, a fullwidth solidus a slash.
+// A name sent by the user would then name another file or URL, or spell an
+// option. So every text that the run reads from the system is taken here in
+// its Unicode form and converted exactly, and a character without an exact
+// form in the code page (a lone surrogate included) is dealt with as follows:
+//
+//   text                                what such a character does
+//   the command line                    becomes "?", a stand-in that
+//                                       HoldsStandIn reports: its token names
+//                                       no item, its file option no file
+//   the executable's own path           the path is refused
+//   a name picked in the Save As dialog the name is refused
+//   clipboard text placed as Unicode    its whole line is left out
+//   clipboard text placed as CF_TEXT    an ANSI program's own bytes, read as
+//                                       placed: they hold no look-alike
+//
+// Every character that the code page holds keeps exactly the bytes that the
+// system's own conversion gives it.
+#pragma once
+#include <windows.h>
+#include <stddef.h>
+
+struct ExactText {
+    int length;    // bytes written, without the NUL
+    int standIns;  // characters that became "?"
+    bool complete; // false when the text was cut to fit
+};
+
+// wide[0, units) converted exactly into out: at most size - 1 bytes of whole
+// characters and a NUL. Each character without an exact form becomes "?";
+// when standInBits is given, the bit of that "?"'s offset is set in it (one
+// bit per byte of out, cleared by the caller).
+ExactText ConvertExactly(const wchar_t* wide, int units, char* out, int size, unsigned char* standInBits);
+
+// The process's command line, converted once and kept for the whole run.
+const char* CommandLineFromSystem();
+
+// True when text[0, length) lies within the converted command line and holds
+// a stand-in; false for every other text.
+bool HoldsStandIn(const char* text, size_t length);
+
+// The executable's full path; false, with path empty, when the code page
+// cannot hold it or it does not fit.
+bool ModulePathFromSystem(char* path, int size);
+
+// A name that a Unicode system call gave; false, with out empty, when the
+// code page cannot hold it or it does not fit.
+bool NameFromSystem(const wchar_t* name, char* out, int size);
+
+// text[0, length) in UTF-16 for a Unicode system call; false when it does not
+// fit in size units.
+bool TextToSystem(const char* text, int length, wchar_t* out, int size);
+
+// With the clipboard open: the block of its text in the code page, or null.
+// Text placed as CF_TEXT is that very block. Text placed as Unicode is
+// converted into a new block, each line that holds a character without an
+// exact form left empty; *converted is then true and the caller frees it.
+HGLOBAL ClipboardTextFromSystem(bool* converted);
