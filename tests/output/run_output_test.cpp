@@ -7,6 +7,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "tests/output/output_checks.h"
 #include "tests/support/harness.h"
@@ -102,6 +103,85 @@ TEST_F(RunOutput, ClipboardLinesBecomeTheItems)
     std::string lines = "{dir}\\alpha.txt\r\n  {dir}\\beta.doc  \r\nnothing\r\n{dir}\\sub\\";
     harness::SetClipboardText(harness::WithFolder(lines, scratch_.path()));
     if (Run("/#c /#o=%^N")) ExpectClipboard("alpha.txt\r\nbeta.doc\r\nsub");
+}
+
+// The scratch path in the fullwidth forms that Windows' best fit turns back
+// into a colon and backslashes, in UTF-8.
+std::string Fullwidth(const std::string& path)
+{
+    std::string out;
+    for (char c : path) out += c == ':' ? "\xEF\xBC\x9A" : c == '\\' ? "\xEF\xBC\xBC" : std::string(1, c);
+    return out;
+}
+
+// Names that the code page cannot hold, started as Explorer starts the exe,
+// in Unicode, each beside the look-alike that Windows' best fit makes of it.
+// Texts and names in UTF-8; the files, "|" between them, hold their own
+// names and keep them; an .exe is a copy of Tavrel run instead of it.
+TEST_F(RunOutput, NoLookAlikeOfANameTheCodePageCannotHold)
+{
+    struct Case {
+        UINT codePage;
+        const char* files;
+        const char* unicodeClipboard;
+        const char* tail;
+        const char* expected;
+    } cases[] = {
+        {1252, "a／＃f=＂{fw}＼victim.txt＂.txt|victim.txt", "", "\"{dir}\\a／＃f=＂{fw}＼victim.txt＂.txt\" {dir}\\alpha.txt",
+         "{dir}\\alpha.txt"},
+        {1252, "Łódź.txt|Lódz.txt", "", "{dir}\\Łódź.txt {dir}\\alpha.txt", "{dir}\\alpha.txt"},
+        {1252, "Łódź.txt|Lódz.txt", "{dir}\\Łódź.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
+        {1252, "Lódz.txt", "", "/#f=\"{dir}\\Łódź.txt\" {dir}\\alpha.txt", kClipboardSentinel},
+        {1252, "café.txt", "", "{dir}\\café.txt", "{dir}\\caf\xE9.txt"},
+        {932, "résumé.txt|resume.txt", "", "{dir}\\résumé.txt {dir}\\alpha.txt", "{dir}\\alpha.txt"},
+        {932, "résumé.txt|resume.txt", "{dir}\\résumé.txt\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
+        {932, "y¥z.txt|y\\z.txt", "", "{dir}\\y¥z.txt {dir}\\alpha.txt", "{dir}\\alpha.txt"},
+        {932, "", "", "http://example.com/résumé.txt {dir}\\alpha.txt", "{dir}\\alpha.txt"},
+        {932, "resume.txt", "", "/#f=\"{dir}\\résumé.txt\" {dir}\\alpha.txt", kClipboardSentinel},
+        {932, "表.txt", "", "{dir}\\表.txt", "{dir}\\\x95\x5C.txt"},
+        // No settings file from the look-alike of the exe's own folder.
+        {1252, "Łódź\\x.exe|Lódz\\x.ini", "", "{dir}\\alpha.txt", "{dir}\\alpha.txt"},
+        {932, "résumé\\x.exe|resume\\x.ini", "", "{dir}\\alpha.txt", "{dir}\\alpha.txt"},
+    };
+    auto expand = [&](std::string text) {
+        text = harness::WithFolder(text, scratch_.path());
+        for (size_t at; (at = text.find("{fw}")) != std::string::npos;) text.replace(at, 4, Fullwidth(scratch_.path()));
+        return text;
+    };
+    for (const Case& c : cases) {
+        if (c.codePage && c.codePage != GetACP()) continue;
+        std::string exe, files = expand(c.files);
+        std::vector<std::string> kept;
+        for (size_t at = 0, end = 0; end != std::string::npos && at < files.size(); at = end + 1) {
+            end = files.find('|', at);
+            std::string name = scratch_.Join(files.substr(at, end - at));
+            std::wstring wide = harness::Utf16(name);
+            CreateDirectoryW(wide.substr(0, wide.rfind(L'\\')).c_str(), nullptr);
+            if (name.compare(name.size() - 4, 4, ".exe") == 0) {
+                exe = name;
+                CopyFileW(harness::Utf16(harness::BuiltTavrelPath()).c_str(), wide.c_str(), FALSE);
+                continue;
+            }
+            HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(file, name.data(), (DWORD)name.size(), &written, nullptr);
+            CloseHandle(file);
+            kept.push_back(name);
+        }
+        harness::SetClipboardText(kClipboardSentinel);
+        if (c.unicodeClipboard[0]) harness::SetClipboardText(expand(c.unicodeClipboard), true);
+        tail_ = expand(c.tail);
+        EXPECT_EQ(0u, harness::RunTavrel(tail_, scratch_.path(), exe, true)) << tail_;
+        ExpectClipboard(expand(c.expected));
+        for (const std::string& name : kept) {
+            HANDLE file = CreateFileW(harness::Utf16(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            char bytes[600] = {};
+            DWORD read = 0;
+            ReadFile(file, bytes, sizeof(bytes), &read, nullptr);
+            CloseHandle(file);
+            EXPECT_EQ(name, std::string(bytes, read)) << "tail: " << tail_;
+        }
+    }
 }
 
 // Names pass in the code page's bytes, unconverted, to the clipboard and into

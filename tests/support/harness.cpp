@@ -111,18 +111,29 @@ std::string CopyTavrelAs(const std::string& folder, const std::string& name)
     return target;
 }
 
-HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder)
+std::wstring Utf16(const std::string& utf8)
 {
-    STARTUPINFOA startup = {};
+    std::wstring wide(utf8.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, &wide[0], (int)wide.size()) - 1);
+    return wide;
+}
+
+HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder, bool utf8)
+{
+    STARTUPINFOW startup = {};
     startup.cb = sizeof(startup);
     PROCESS_INFORMATION process = {};
     // Wine now and then fails to start a process with ERROR_INTERNAL_ERROR,
     // the same exe and command line starting on the next try: that says
     // nothing of the exe, so it is tried again a few times.
     for (int attempt = 0;; ++attempt) {
-        std::string line = commandLine;  // CreateProcessA may write into it
-        if (CreateProcessA(exePath.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
-                           workFolder.empty() ? nullptr : workFolder.c_str(), &startup, &process))
+        // CreateProcess may write into the command line.
+        std::string line = commandLine;
+        std::wstring wideLine = Utf16(commandLine), exe = Utf16(exePath), folder = Utf16(workFolder);
+        if (utf8 ? CreateProcessW(exe.c_str(), &wideLine[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  workFolder.empty() ? nullptr : folder.c_str(), &startup, &process)
+                 : CreateProcessA(exePath.c_str(), &line[0], nullptr, nullptr, FALSE, 0, nullptr,
+                                  workFolder.empty() ? nullptr : workFolder.c_str(), (STARTUPINFOA*)&startup, &process))
             break;
         if (GetLastError() != ERROR_INTERNAL_ERROR || attempt == 3) return nullptr;
         Sleep(100);
@@ -140,19 +151,19 @@ DWORD WaitForExit(HANDLE process, DWORD timeoutMs)
 }
 
 DWORD RunProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
-                 DWORD timeoutMs)
+                 DWORD timeoutMs, bool utf8)
 {
-    HANDLE process = StartProcess(exePath, commandLine, workFolder);
+    HANDLE process = StartProcess(exePath, commandLine, workFolder, utf8);
     if (!process) return GetLastError() | 0x80000000u;
     DWORD code = WaitForExit(process, timeoutMs);
     CloseHandle(process);
     return code;
 }
 
-DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath)
+DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath, bool utf8)
 {
     std::string exe = exePath.empty() ? BuiltTavrelPath() : exePath;
-    return RunProcess(exe, "\"" + exe + "\" " + tail, workFolder);
+    return RunProcess(exe, "\"" + exe + "\" " + tail, workFolder, 30000, utf8);
 }
 
 static bool OpenClipboardForTest()
@@ -180,16 +191,18 @@ bool ReadClipboardText(std::string* text)
     return found;
 }
 
-void SetClipboardText(const std::string& text)
+void SetClipboardText(const std::string& text, bool utf8)
 {
+    std::wstring wide = Utf16(text);
+    size_t size = utf8 ? (wide.size() + 1) * sizeof(wchar_t) : text.size() + 1;
     if (!OpenClipboardForTest()) return ReportSetUpFailure("the clipboard could not be opened to set " + Escaped(text));
     bool set = false;
     EmptyClipboard();
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, text.size() + 1);
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, size);
     if (char* bytes = (char*)GlobalLock(block)) {
-        memcpy(bytes, text.data(), text.size());
+        memcpy(bytes, utf8 ? (const void*)wide.c_str() : text.data(), size - 1);
         GlobalUnlock(block);
-        set = SetClipboardData(CF_TEXT, block) != nullptr;
+        set = SetClipboardData(utf8 ? CF_UNICODETEXT : CF_TEXT, block) != nullptr;
         if (!set) GlobalFree(block);
     }
     CloseClipboard();

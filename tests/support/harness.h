@@ -47,17 +47,24 @@ std::string CopyTavrelAs(const std::string& folder, const std::string& name);
 
 constexpr DWORD kTimedOut = 0xFFFFFFFE;
 
+// UTF-8 as UTF-16. With utf8 set, the functions below take their paths and
+// texts in UTF-8 and hand them to the system in Unicode, as Explorer and
+// Unicode programs do: names that no code page holds.
+std::wstring Utf16(const std::string& utf8);
+
 // Starts exePath with exactly commandLine (CreateProcessA) in workFolder and
 // waits at most timeoutMs; returns its exit code, or kTimedOut after killing it.
 DWORD RunProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
-                 DWORD timeoutMs = 30000);
+                 DWORD timeoutMs = 30000, bool utf8 = false);
 // Starts exePath with exactly commandLine and returns the process handle
 // without waiting (null when it could not start); the caller closes it.
-HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder);
+HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder,
+                    bool utf8 = false);
 // Waits for the process and returns its exit code, or kTimedOut after killing it.
 DWORD WaitForExit(HANDLE process, DWORD timeoutMs = 30000);
 // Runs the built exe (or exePath) with the quoted exe path, a blank and tail.
-DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath = "");
+DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const std::string& exePath = "",
+                bool utf8 = false);
 
 // How long the program, or a step of it, may take to give up on a clipboard
 // that another program holds: it waits a quarter of a second, and the rest is
@@ -72,7 +79,7 @@ extern void (*ReportSetUpFailure)(const std::string& what);
 // The clipboard's CF_TEXT bytes up to their NUL; false when it offers none.
 bool ReadClipboardText(std::string* text);
 // Reports a failure to open the clipboard or to put text on it.
-void SetClipboardText(const std::string& text);
+void SetClipboardText(const std::string& text, bool utf8 = false);
 // Leaves a bitmap and no text on the clipboard.
 void SetClipboardBitmapOnly();
 void ClearClipboard();
