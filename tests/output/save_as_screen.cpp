@@ -167,11 +167,12 @@ protected:
         return harness::WaitForWindow("#32770", GetProcessId(process_), 20000);
     }
 
+    // name in UTF-8.
     void TypeFileName(HWND dialog, const std::string& name)
     {
         HWND edit = FileNameEdit(dialog);
         ASSERT_NE(nullptr, edit) << "no file name edit in the dialog";
-        SendMessageA(edit, WM_SETTEXT, 0, (LPARAM)name.c_str());
+        SendMessageW(edit, WM_SETTEXT, 0, (LPARAM)harness::Utf16(name).c_str());
     }
 
     void ExpectEndAndClipboardUnchanged()
@@ -211,18 +212,36 @@ TEST_F(SaveAs, OpensWithSystemCaptionAndBothFileTypes)
     EXPECT_EQ(listing, FolderListing(scratch_.path()));
 }
 
+// A name typed without an extension is saved with ".txt"; a name that the
+// code page cannot hold (in UTF-8) is refused, never saved as its look-alike.
 TEST_F(SaveAs, NameWithoutExtensionIsSavedAsTxt)
 {
-    HWND dialog = StartAndFindDialog();
-    ASSERT_NE(nullptr, dialog) << "no Save As dialog appeared";
-    TypeFileName(dialog, scratch_.Join("result"));
-    Press(dialog, IDOK);
-    ExpectEndAndClipboardUnchanged();
-    bool exists = false;
-    std::string written = harness::ReadBytes(scratch_.Join("result.txt"), &exists);
-    EXPECT_TRUE(exists) << "folder holds: " << FolderListing(scratch_.path());
-    EXPECT_EQ(kResult, written) << "got: " << Escaped(written);
-    EXPECT_FALSE(harness::PathExists(scratch_.Join("result")));
+    bool japanese = GetACP() == 932;
+    std::string lookAlike = japanese ? "resume.txt" : "L\xF3" "dz.txt";
+    scratch_.File(lookAlike, kOldContent);
+    struct Case {
+        std::string typed;
+        std::string file;
+        const char* expected;
+    } cases[] = {
+        {"result", "result.txt", kResult},
+        {japanese ? "r\xC3\xA9sum\xC3\xA9" : "\xC5\x81\xC3\xB3" "d\xC5\xBA", lookAlike, kOldContent},
+    };
+    for (const Case& c : cases) {
+        HWND dialog = StartAndFindDialog();
+        ASSERT_NE(nullptr, dialog) << "no Save As dialog appeared";
+        TypeFileName(dialog, scratch_.Join(c.typed));
+        Press(dialog, IDOK);
+        ExpectEndAndClipboardUnchanged();
+        bool exists = false;
+        std::string written = harness::ReadBytes(scratch_.Join(c.file), &exists);
+        EXPECT_TRUE(exists) << "folder holds: " << FolderListing(scratch_.path());
+        EXPECT_EQ(c.expected, written) << "typed " << Escaped(c.typed) << ", got: " << Escaped(written);
+        EXPECT_EQ(japanese ? "alpha.txt | beta.doc | result.txt | resume.txt" : "L\xF3" "dz.txt | alpha.txt | beta.doc | result.txt",
+                  FolderListing(scratch_.path()));
+        CloseHandle(process_);
+        process_ = nullptr;
+    }
 }
 
 TEST_F(SaveAs, ExistingFileIsReplacedOnlyAfterYes)

@@ -82,10 +82,10 @@ inline void CloseNewWindows(std::set<HWND>* seen, RunResult* result)
 // watchAfterExitMs: a program that the run started, such as the help file's
 // viewer, may show its window only after the run has ended.
 inline RunResult RunWatched(const std::string& exe, const std::string& commandLine, const std::string& folder,
-                            DWORD watchAfterExitMs = 0)
+                            DWORD watchAfterExitMs = 0, bool utf8 = false)
 {
     RunResult result;
-    HANDLE process = harness::StartProcess(exe, commandLine, folder);
+    HANDLE process = harness::StartProcess(exe, commandLine, folder, utf8);
     if (!process) {
         result.exitCode = GetLastError() | 0x80000000u;
         return result;
@@ -183,6 +183,8 @@ inline void CheckDelivered(const std::string& where, const std::string& result, 
         faults->push_back(where + " got " + std::to_string(result.size()) + " bytes, more than 1000 lines of 3899 can hold");
         return;
     }
+    if (FindNoCase(result, "lookalike") != std::string::npos)
+        faults->push_back(where + " holds the look-alike of a name that the code page cannot hold");
     if (!scenario.sentinel) return;
     std::vector<std::string> lines = ItemLines(result, true);
     if (lines.size() > (size_t)kManyItems) faults->push_back(where + " got " + std::to_string(lines.size()) + " item lines");

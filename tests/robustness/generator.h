@@ -117,6 +117,47 @@ inline std::string EntryName(Random& random)
     return name.empty() ? Word(random, 1, 6) : name;
 }
 
+inline std::string Utf8(const std::wstring& wide)
+{
+    std::string utf8(wide.size() * 3 + 1, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], (int)utf8.size(), nullptr, nullptr) - 1);
+    return utf8;
+}
+
+// A text of the code page in UTF-8, for a run started in Unicode.
+inline std::string Utf8(const std::string& ansi)
+{
+    std::wstring wide(ansi.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], (int)wide.size()) - 1);
+    return Utf8(wide);
+}
+
+// A file named "lookalike", words and characters that the code page may not
+// hold (other scripts, an emoji, the fullwidth signs and the yen sign that
+// best fit turns into option texts and separators, the soft hyphen), the
+// first of them held by neither code page 1252 nor 932, created
+// in root beside the file that Windows' best fit names by it, where that is
+// a name at all. Its full path in UTF-8; no output may ever hold "lookalike".
+inline std::string ForeignName(Random& random, const std::string& root)
+{
+    static const wchar_t* const pieces[] = {L"\x141\xF3d\x17A", L"\xD55C\xAE00", L"\x8BF4", L"\xD83D\xDCC1",
+                                            L"\x3A9\x3BB", L"\x416\x438", L"\xFF0F\xFF03\xFF46", L"\xFF3C\xFF1A\xFF02",
+                                            L"\xA5", L"\xAD", L"r\xE9sum\xE9", L"\x8868"};
+    std::wstring name = std::wstring(L"lookalike") + pieces[random.Below(4)];
+    for (int n = random.Between(0, 3); n > 0; --n) name += random.OneIn(3) ? harness::Utf16(Word(random, 1, 4)) : pieces[random.Below(12)];
+    std::wstring full = harness::Utf16(root) + L"\\" + name + L".txt";
+    HANDLE file = CreateFileW(full.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    CloseHandle(file);
+    char lookAlike[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, full.c_str(), -1, lookAlike, sizeof(lookAlike), nullptr, nullptr);
+    for (char* at = lookAlike + root.size() + 1; (at = strchr(at, '\\')); *at++ = '\\') {
+        *at = '\0';
+        CreateDirectoryA(lookAlike, nullptr);
+    }
+    harness::WriteBytes(lookAlike, "look-alike");
+    return Utf8(full);
+}
+
 struct Entry {
     std::string relative;
     bool folder;

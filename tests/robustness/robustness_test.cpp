@@ -83,12 +83,12 @@ std::vector<std::string> RunSeed(uint64_t seed, bool replay, Scenario* scenario)
     harness::ScratchFolder scratch;
     *scenario = robustness::MakeScenario(seed, scratch.path());
     if (replay) printf("%s", Describe(*scenario).c_str());
-    harness::SetClipboardText(scenario->clipboardText);
+    harness::SetClipboardText(scenario->clipboardText, scenario->unicode);
     std::string clipboardBefore;
     harness::ReadClipboardText(&clipboardBefore);
     robustness::Snapshot before = robustness::TakeSnapshot(scratch.path());
 
-    robustness::RunResult run = robustness::RunWatched(scenario->exe, scenario->commandLine, scratch.path());
+    robustness::RunResult run = robustness::RunWatched(scenario->exe, scenario->commandLine, scratch.path(), 0, scenario->unicode);
     std::vector<std::string> faults;
     if (run.timedOut) faults.push_back("did not end within its time limit");
     else if (run.exitCode != 0) {

@@ -42,6 +42,10 @@ struct Scenario {
     std::string outputFile;
     // An item is certain and the output can be written: something must arrive.
     bool mustDeliver = false;
+    // The exe's path, the command line and the clipboard text are in UTF-8,
+    // given to the system in Unicode, and hold names that the code page
+    // cannot hold.
+    bool unicode = false;
     // The templates and settings of the run, already escaped, for a replay.
     std::vector<std::string> notes;
 };
@@ -126,6 +130,7 @@ public:
         case RunKind::ManyOnClipboard: BuildManyOnClipboard(); break;
         }
         Mask();
+        AddForeignNames();
         return scenario_;
     }
 
@@ -453,6 +458,31 @@ private:
                 return at;
             }
             line[at + 1] = '_';
+        }
+    }
+
+    // Names that the code page cannot hold, each beside its look-alike, as
+    // paths, in URLs and as the output file: none may be read or written as
+    // its look-alike. An output option that names no file fails the save.
+    void AddForeignNames()
+    {
+        bool clipboard = scenario_.kind == RunKind::FromClipboard;
+        if (!random_.OneIn(5) || (!clipboard && scenario_.kind != RunKind::Mixed)) return;
+        scenario_.unicode = true;
+        scenario_.exe = Utf8(scenario_.exe);
+        scenario_.commandLine = Utf8(scenario_.commandLine);
+        scenario_.clipboardText = Utf8(scenario_.clipboardText);
+        for (int n = random_.Between(1, 4); n > 0; --n) {
+            std::string name = ForeignName(random_, tree_.root);
+            switch (random_.Below(clipboard ? 2 : 3)) {
+            case 0: name = "\"" + name + "\""; break;
+            case 1: name = "http://example.com/" + name.substr(tree_.root.size() + 1); break;
+            default:
+                name = "/#f=\"" + name + "\"";
+                scenario_.mustDeliver &= !scenario_.outputFile.empty();
+            }
+            if (clipboard) scenario_.clipboardText = name + "\r\n" + scenario_.clipboardText;
+            else scenario_.commandLine += " " + name;
         }
     }
 
