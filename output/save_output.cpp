@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shlwapi.h>
 
 #include "app/program_texts.h"
 #include "app/system_function.h"
@@ -75,18 +76,33 @@ static void DeletePatiently(const char* name)
     Patiently([&] { return DeleteFileA(name) != 0; });
 }
 
-// The destination's name with ".<pid>-<attempt>.<extension>"; the name is
-// at most kFileNameBufferSize - 1 bytes, so the whole fits.
-static void FormSideName(char (&name)[kSideNameBufferSize], const char* fileName, int attempt, const char* extension)
-{
-    wsprintfA(name, "%s.%lx-%d.%s", fileName, GetCurrentProcessId(), attempt, extension);
-}
-
 struct SaveFiles {
-    const char* destination;
+    char destination[kFileNameBufferSize];  // the full path
+    int nameAt;                              // where the destination's own name starts in it
+    DWORD length;                            // of the new text
     char temp[kSideNameBufferSize];
     char backup[kSideNameBufferSize];
 };
+
+// The ANSI file functions refuse a path of MAX_PATH characters or more.
+constexpr int kLongestPath = MAX_PATH - 1;
+
+// A side file lies in the destination's folder, as the replace needs, under
+// the destination's name with ".<pid>-<attempt>.<extension>". Those ten to
+// fifteen characters more pass the path limit from a destination of about
+// 245 characters on, which a plain write would still save: there it is
+// "~<pid>-<attempt>.<extension>" in the same folder, which fits unless the
+// folder's own path comes within that much of the limit. False when neither
+// fits.
+static bool FormSideName(char (&name)[kSideNameBufferSize], const SaveFiles& files, int attempt, const char* extension)
+{
+    DWORD pid = GetCurrentProcessId();
+    int length = wnsprintfA(name, sizeof(name), "%s.%lx-%d.%s", files.destination, pid, attempt, extension);
+    if (length > 0 && length <= kLongestPath) return true;
+    lstrcpynA(name, files.destination, files.nameAt + 1);
+    length = wnsprintfA(name + files.nameAt, (int)sizeof(name) - files.nameAt, "~%lx-%d.%s", pid, attempt, extension);
+    return length > 0 && files.nameAt + length <= kLongestPath;
+}
 
 enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefused };
 
@@ -124,12 +140,12 @@ static bool WriteTempFile(SaveFiles& files, const char* text)
 {
     HANDLE temp = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kSideNameAttempts && temp == INVALID_HANDLE_VALUE; ++attempt) {
-        FormSideName(files.temp, files.destination, attempt, "tmp");
+        if (!FormSideName(files.temp, files, attempt, "tmp")) return false;
         temp = CreateFileA(files.temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (temp == INVALID_HANDLE_VALUE && !Exists(files.temp)) return false;
     }
     if (temp == INVALID_HANDLE_VALUE) return false;
-    bool complete = WriteAll(temp, text, (DWORD)lstrlenA(text));
+    bool complete = WriteAll(temp, text, files.length);
     complete = CloseHandle(temp) && complete;
     if (!complete) DeletePatiently(files.temp);
     return complete;
@@ -138,7 +154,7 @@ static bool WriteTempFile(SaveFiles& files, const char* text)
 static bool FindFreeBackupName(SaveFiles& files)
 {
     for (int attempt = 0; attempt < kSideNameAttempts; ++attempt) {
-        FormSideName(files.backup, files.destination, attempt, "bak");
+        if (!FormSideName(files.backup, files, attempt, "bak")) return false;
         if (!Exists(files.backup)) return true;
     }
     return false;
@@ -187,10 +203,15 @@ static bool PutInPlace(const SaveFiles& files, DestinationState state)
 
 static bool ReplaceFileContent(const char* fileName, const char* text)
 {
-    SaveFiles files = {fileName, {}, {}};
+    SaveFiles files = {};
     if (!fileName[0] || lstrlenA(fileName) >= kFileNameBufferSize) return false;
+    char* name = nullptr;
+    DWORD length = GetFullPathNameA(fileName, sizeof(files.destination), files.destination, &name);
+    if (!length || length >= sizeof(files.destination) || !name) return false;
+    files.nameAt = (int)(name - files.destination);
+    files.length = (DWORD)lstrlenA(text);
     HANDLE claim;
-    DestinationState state = ClaimDestination(fileName, &claim);
+    DestinationState state = ClaimDestination(files.destination, &claim);
     if (state == DestinationRefused) return false;
     bool written = WriteTempFile(files, text);
     bool named = written && (state == DestinationAbsent || FindFreeBackupName(files));
