@@ -160,6 +160,21 @@ static bool FindFreeBackupName(SaveFiles& files)
     return false;
 }
 
+// Whether the destination holds the new text, as far as its size tells: a
+// move or a replace reported done is not enough, as a scanner may have taken
+// the new file away meanwhile, and a failed replace may have left either
+// text in place. The backup, the old text's copy, is removed only when it
+// does; otherwise it may be the only copy left.
+static bool ConfirmInPlace(const SaveFiles& files)
+{
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    if (!GetFileAttributesExA(files.destination, GetFileExInfoStandard, &found) ||
+        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || found.nFileSizeHigh || found.nFileSizeLow != files.length)
+        return false;
+    if (files.backup[0]) DeletePatiently(files.backup);
+    return true;
+}
+
 // A replace that failed may have stopped part-way, with the old file moved
 // to the backup name and the new one not yet in its place (or, as without a
 // backup name, with the old file gone). The files are read as they stand,
@@ -168,17 +183,11 @@ static bool FindFreeBackupName(SaveFiles& files)
 static bool SettleFailedReplace(const SaveFiles& files)
 {
     if (Exists(files.destination)) {
-        if (!Exists(files.temp)) {
-            DeletePatiently(files.backup);
-            return true;
-        }
+        if (!Exists(files.temp)) return ConfirmInPlace(files);
         DeletePatiently(files.temp);
         return false;
     }
-    if (MovePatiently(files.temp, files.destination)) {
-        DeletePatiently(files.backup);
-        return true;
-    }
+    if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files);
     if (Exists(files.backup) && MovePatiently(files.backup, files.destination)) DeletePatiently(files.temp);
     return false;
 }
@@ -188,7 +197,7 @@ static bool SettleFailedReplace(const SaveFiles& files)
 static bool PutInPlace(const SaveFiles& files, DestinationState state)
 {
     if (state == DestinationAbsent) {
-        if (MovePatiently(files.temp, files.destination)) return true;
+        if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files);
         DeletePatiently(files.temp);
         return false;
     }
@@ -197,8 +206,7 @@ static bool PutInPlace(const SaveFiles& files, DestinationState state)
                             nullptr) != 0;
     });
     if (!replaced) return SettleFailedReplace(files);
-    DeletePatiently(files.backup);
-    return true;
+    return ConfirmInPlace(files);
 }
 
 static bool ReplaceFileContent(const char* fileName, const char* text)
