@@ -192,9 +192,13 @@ static bool SettleFailedReplace(const SaveFiles& files)
     return false;
 }
 
+// File systems that have no replace of their own (network shares such as
+// \\wsl$) answer so, having moved nothing.
+static bool IsReplaceMissing(DWORD error) { return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION; }
+
 // The written new file takes the destination's place. The old file goes to
 // a backup name first, so that no step of the replace can lose it.
-static bool PutInPlace(const SaveFiles& files, DestinationState state)
+static bool PutInPlace(SaveFiles& files, DestinationState state)
 {
     if (state == DestinationAbsent) {
         if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files);
@@ -205,8 +209,16 @@ static bool PutInPlace(const SaveFiles& files, DestinationState state)
         return ReplaceFileA(files.destination, files.temp, files.backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                             nullptr) != 0;
     });
-    if (!replaced) return SettleFailedReplace(files);
-    return ConfirmInPlace(files);
+    if (replaced) return ConfirmInPlace(files);
+    // Without a replace, a move over the old file is the one step left that
+    // cannot lose it: the file system does it whole or not at all.
+    if (IsReplaceMissing(GetLastError()) && Exists(files.destination) && Exists(files.temp) &&
+        !Exists(files.backup) &&
+        MoveFileExA(files.temp, files.destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        files.backup[0] = '\0';
+        return ConfirmInPlace(files);
+    }
+    return SettleFailedReplace(files);
 }
 
 static bool ReplaceFileContent(const char* fileName, const char* text)
