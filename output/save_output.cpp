@@ -196,48 +196,92 @@ static bool SettleFailedReplace(const SaveFiles& files)
 // \\wsl$) answer so, having moved nothing.
 static bool IsReplaceMissing(DWORD error) { return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION; }
 
+enum SaveOutcome { Saved, NotSaved, DestinationIsLink };
+
 // The written new file takes the destination's place. The old file goes to
 // a backup name first, so that no step of the replace can lose it.
-static bool PutInPlace(SaveFiles& files, DestinationState state)
+static SaveOutcome PutInPlace(SaveFiles& files, DestinationState state)
 {
     if (state == DestinationAbsent) {
-        if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files);
+        if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files) ? Saved : NotSaved;
         DeletePatiently(files.temp);
-        return false;
+        return NotSaved;
     }
     bool replaced = Patiently([&] {
         return ReplaceFileA(files.destination, files.temp, files.backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                             nullptr) != 0;
     });
-    if (replaced) return ConfirmInPlace(files);
-    // Without a replace, a move over the old file is the one step left that
-    // cannot lose it: the file system does it whole or not at all.
-    if (IsReplaceMissing(GetLastError()) && Exists(files.destination) && Exists(files.temp) &&
-        !Exists(files.backup) &&
-        MoveFileExA(files.temp, files.destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        files.backup[0] = '\0';
-        return ConfirmInPlace(files);
+    if (replaced) return ConfirmInPlace(files) ? Saved : NotSaved;
+    DWORD error = GetLastError();
+    if (Exists(files.destination) && Exists(files.temp) && !Exists(files.backup)) {
+        // Without a replace, a move over the old file is the one step left
+        // that cannot lose it: the file system does it whole or not at all.
+        if (IsReplaceMissing(error) &&
+            MoveFileExA(files.temp, files.destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            files.backup[0] = '\0';
+            return ConfirmInPlace(files) ? Saved : NotSaved;
+        }
+        if (error == ERROR_SYMLINK_NOT_SUPPORTED) {
+            DeletePatiently(files.temp);
+            return DestinationIsLink;
+        }
     }
-    return SettleFailedReplace(files);
+    return SettleFailedReplace(files) ? Saved : NotSaved;
 }
 
-static bool ReplaceFileContent(const char* fileName, const char* text)
+// The new text written beside the destination, then put in its place.
+static SaveOutcome SaveBeside(const char* fileName, const char* text)
 {
     SaveFiles files = {};
-    if (!fileName[0] || lstrlenA(fileName) >= kFileNameBufferSize) return false;
     char* name = nullptr;
     DWORD length = GetFullPathNameA(fileName, sizeof(files.destination), files.destination, &name);
-    if (!length || length >= sizeof(files.destination) || !name) return false;
+    if (!length || length >= sizeof(files.destination) || !name) return NotSaved;
     files.nameAt = (int)(name - files.destination);
     files.length = (DWORD)lstrlenA(text);
     HANDLE claim;
     DestinationState state = ClaimDestination(files.destination, &claim);
-    if (state == DestinationRefused) return false;
+    if (state == DestinationRefused) return NotSaved;
     bool written = WriteTempFile(files, text);
     bool named = written && (state == DestinationAbsent || FindFreeBackupName(files));
     if (state == DestinationClaimed) CloseHandle(claim);
     if (written && !named) DeletePatiently(files.temp);
-    return named && PutInPlace(files, state);
+    return named ? PutInPlace(files, state) : NotSaved;
+}
+
+// The file that the symbolic link fileName leads to, as a path that the ANSI
+// functions take: the system writes it with "\\?\" before a drive and
+// "\\?\UNC\" for the "\\" of a share.
+static bool FindLinkTarget(const char* fileName, char (&target)[kFileNameBufferSize])
+{
+    HANDLE file = CreateFileA(fileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char path[kFileNameBufferSize];
+    DWORD length = GetFinalPathNameByHandleA(file, path, sizeof(path), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(file);
+    if (!length || length >= sizeof(path)) return false;
+    const char* plain = path;
+    if (StrCmpNIA(path, "\\\\?\\UNC\\", 8) == 0) {
+        path[6] = '\\';
+        plain = path + 6;
+    } else if (StrCmpNA(path, "\\\\?\\", 4) == 0) {
+        plain = path + 4;
+    }
+    lstrcpynA(target, plain, sizeof(target));
+    return true;
+}
+
+static bool ReplaceFileContent(const char* fileName, const char* text)
+{
+    if (!fileName[0] || lstrlenA(fileName) >= kFileNameBufferSize) return false;
+    SaveOutcome outcome = SaveBeside(fileName, text);
+    if (outcome == DestinationIsLink) {
+        // Replacing the link would make it a file of its own: the link stays
+        // one, and the file it leads to gets the new text.
+        char target[kFileNameBufferSize];
+        outcome = FindLinkTarget(fileName, target) ? SaveBeside(target, text) : NotSaved;
+    }
+    return outcome == Saved;
 }
 
 int SaveOutputToFile(const char* resultText, OutputMode mode)

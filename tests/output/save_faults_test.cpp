@@ -168,6 +168,10 @@ TEST(SaveFaults, DestinationKeepsTheOldOrTheNewText)
         {"replace an invalid function: moved over", true, {{"ReplaceFileA", 1, kAlways, ERROR_INVALID_FUNCTION}}, New, ""},
         {"replace not supported, the one move fails", true,
          {{"ReplaceFileA", 1, kAlways, ERROR_NOT_SUPPORTED}, {"MoveFileExA", 1, 1, ERROR_ACCESS_DENIED}}, Old, ""},
+        // Wine makes no symbolic links: the destination answers as one does, and leads to itself.
+        {"symbolic link: saved beside its target", true, {{"ReplaceFileA", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}}, New, ""},
+        {"symbolic link not resolved", true,
+         {{"ReplaceFileA", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}, {"CreateFileA", 3, 1, ERROR_ACCESS_DENIED}}, Old, ""},
         {"replace refused for 300 ms", true, {{"ReplaceFileA", 1, kAlways, sharing, 300}}, New, ""},
         {"replace refused for good", true, {{"ReplaceFileA", 1, kAlways, sharing}}, Old, ""},
         {"move fails, no file before", false, {{"MoveFileExA", 1, kAlways, ERROR_DISK_FULL}}, Nothing, ""},
