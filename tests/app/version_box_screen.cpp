@@ -63,11 +63,13 @@ void CloseWindowAndItsProcess(HWND window)
     }
 }
 
+// What the button itself would tell its dialog: BM_CLICK may fail on a
+// dialog that is not the active window.
 void PressButton(HWND dialog, int id)
 {
     HWND button = GetDlgItem(dialog, id);
     ASSERT_NE(nullptr, button);
-    SendMessageA(button, BM_CLICK, 0, 0);
+    PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
 }
 
 // The copy's own help file, so that the window shows which file was opened.
