@@ -4,12 +4,10 @@
 
 bool OpenClipboardPatiently()
 {
-    const DWORD kPatienceMs = 250;
-    const DWORD kPauseMs = 10;
     DWORD start = GetTickCount();
     for (;;) {
         if (OpenClipboard(nullptr)) return true;
-        if (GetTickCount() - start >= kPatienceMs) return false;
-        Sleep(kPauseMs);
+        if (GetTickCount() - start >= kClipboardPatienceMs) return false;
+        Sleep(kClipboardPauseMs);
     }
 }

@@ -8,6 +8,7 @@
 
 #include <windows.h>
 #include <commdlg.h>
+#include <shlwapi.h>
 
 #include "app/program_texts.h"
 #include "system/system_function.h"
@@ -93,18 +94,33 @@ static void DeletePatiently(const char* name)
     Patiently([&] { return DeleteFileA(name) != 0; });
 }
 
-// The destination's name with ".<pid>-<attempt>.<extension>"; the name is
-// at most kFileNameBufferSize - 1 bytes, so the whole fits.
-static void FormSideName(char (&name)[kSideNameBufferSize], const char* fileName, int attempt, const char* extension)
-{
-    wsprintfA(name, "%s.%lx-%d.%s", fileName, GetCurrentProcessId(), attempt, extension);
-}
-
 struct SaveFiles {
-    const char* destination;
+    char destination[kFileNameBufferSize];  // the full path
+    int nameAt;                              // where the destination's own name starts in it
+    DWORD length;                            // of the new text
     char temp[kSideNameBufferSize];
     char backup[kSideNameBufferSize];
 };
+
+// The ANSI file functions refuse a path of MAX_PATH characters or more.
+constexpr int kLongestPath = MAX_PATH - 1;
+
+// A side file lies in the destination's folder, as the replace needs, under
+// the destination's name with ".<pid>-<attempt>.<extension>". Those ten to
+// fifteen characters more pass the path limit from a destination of about
+// 245 characters on, which a plain write would still save: there it is
+// "~<pid>-<attempt>.<extension>" in the same folder, which fits unless the
+// folder's own path comes within that much of the limit. False when neither
+// fits.
+static bool FormSideName(char (&name)[kSideNameBufferSize], const SaveFiles& files, int attempt, const char* extension)
+{
+    DWORD pid = GetCurrentProcessId();
+    int length = wnsprintfA(name, sizeof(name), "%s.%lx-%d.%s", files.destination, pid, attempt, extension);
+    if (length > 0 && length <= kLongestPath) return true;
+    lstrcpynA(name, files.destination, files.nameAt + 1);
+    length = wnsprintfA(name + files.nameAt, (int)sizeof(name) - files.nameAt, "~%lx-%d.%s", pid, attempt, extension);
+    return length > 0 && files.nameAt + length <= kLongestPath;
+}
 
 enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefused };
 
@@ -142,12 +158,12 @@ static bool WriteTempFile(SaveFiles& files, const char* text)
 {
     HANDLE temp = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kSideNameAttempts && temp == INVALID_HANDLE_VALUE; ++attempt) {
-        FormSideName(files.temp, files.destination, attempt, "tmp");
+        if (!FormSideName(files.temp, files, attempt, "tmp")) return false;
         temp = CreateFileA(files.temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (temp == INVALID_HANDLE_VALUE && !Exists(files.temp)) return false;
     }
     if (temp == INVALID_HANDLE_VALUE) return false;
-    bool complete = WriteAll(temp, text, (DWORD)lstrlenA(text));
+    bool complete = WriteAll(temp, text, files.length);
     complete = CloseHandle(temp) && complete;
     if (!complete) DeletePatiently(files.temp);
     return complete;
@@ -156,10 +172,25 @@ static bool WriteTempFile(SaveFiles& files, const char* text)
 static bool FindFreeBackupName(SaveFiles& files)
 {
     for (int attempt = 0; attempt < kSideNameAttempts; ++attempt) {
-        FormSideName(files.backup, files.destination, attempt, "bak");
+        if (!FormSideName(files.backup, files, attempt, "bak")) return false;
         if (!Exists(files.backup)) return true;
     }
     return false;
+}
+
+// Whether the destination holds the new text, as far as its size tells: a
+// move or a replace reported done is not enough, as a scanner may have taken
+// the new file away meanwhile, and a failed replace may have left either
+// text in place. The backup, the old text's copy, is removed only when it
+// does; otherwise it may be the only copy left.
+static bool ConfirmInPlace(const SaveFiles& files)
+{
+    WIN32_FILE_ATTRIBUTE_DATA found;
+    if (!GetFileAttributesExA(files.destination, GetFileExInfoStandard, &found) ||
+        (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || found.nFileSizeHigh || found.nFileSizeLow != files.length)
+        return false;
+    if (files.backup[0]) DeletePatiently(files.backup);
+    return true;
 }
 
 // A replace that failed may have stopped part-way, with the old file moved
@@ -170,51 +201,105 @@ static bool FindFreeBackupName(SaveFiles& files)
 static bool SettleFailedReplace(const SaveFiles& files)
 {
     if (Exists(files.destination)) {
-        if (!Exists(files.temp)) {
-            DeletePatiently(files.backup);
-            return true;
-        }
+        if (!Exists(files.temp)) return ConfirmInPlace(files);
         DeletePatiently(files.temp);
         return false;
     }
-    if (MovePatiently(files.temp, files.destination)) {
-        DeletePatiently(files.backup);
-        return true;
-    }
+    if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files);
     if (Exists(files.backup) && MovePatiently(files.backup, files.destination)) DeletePatiently(files.temp);
     return false;
 }
 
+// File systems that have no replace of their own (network shares such as
+// \\wsl$) answer so, having moved nothing.
+static bool IsReplaceMissing(DWORD error) { return error == ERROR_NOT_SUPPORTED || error == ERROR_INVALID_FUNCTION; }
+
+enum SaveOutcome { Saved, NotSaved, DestinationIsLink };
+
 // The written new file takes the destination's place. The old file goes to
 // a backup name first, so that no step of the replace can lose it.
-static bool PutInPlace(const SaveFiles& files, DestinationState state)
+static SaveOutcome PutInPlace(SaveFiles& files, DestinationState state)
 {
     if (state == DestinationAbsent) {
-        if (MovePatiently(files.temp, files.destination)) return true;
+        if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files) ? Saved : NotSaved;
         DeletePatiently(files.temp);
-        return false;
+        return NotSaved;
     }
     bool replaced = Patiently([&] {
         return ReplaceFileA(files.destination, files.temp, files.backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
                             nullptr) != 0;
     });
-    if (!replaced) return SettleFailedReplace(files);
-    DeletePatiently(files.backup);
+    if (replaced) return ConfirmInPlace(files) ? Saved : NotSaved;
+    DWORD error = GetLastError();
+    if (Exists(files.destination) && Exists(files.temp) && !Exists(files.backup)) {
+        // Without a replace, a move over the old file is the one step left
+        // that cannot lose it: the file system does it whole or not at all.
+        if (IsReplaceMissing(error) &&
+            MoveFileExA(files.temp, files.destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+            files.backup[0] = '\0';
+            return ConfirmInPlace(files) ? Saved : NotSaved;
+        }
+        if (error == ERROR_SYMLINK_NOT_SUPPORTED) {
+            DeletePatiently(files.temp);
+            return DestinationIsLink;
+        }
+    }
+    return SettleFailedReplace(files) ? Saved : NotSaved;
+}
+
+// The new text written beside the destination, then put in its place.
+static SaveOutcome SaveBeside(const char* fileName, const char* text)
+{
+    SaveFiles files = {};
+    char* name = nullptr;
+    DWORD length = GetFullPathNameA(fileName, sizeof(files.destination), files.destination, &name);
+    if (!length || length >= sizeof(files.destination) || !name) return NotSaved;
+    files.nameAt = (int)(name - files.destination);
+    files.length = (DWORD)lstrlenA(text);
+    HANDLE claim;
+    DestinationState state = ClaimDestination(files.destination, &claim);
+    if (state == DestinationRefused) return NotSaved;
+    bool written = WriteTempFile(files, text);
+    bool named = written && (state == DestinationAbsent || FindFreeBackupName(files));
+    if (state == DestinationClaimed) CloseHandle(claim);
+    if (written && !named) DeletePatiently(files.temp);
+    return named ? PutInPlace(files, state) : NotSaved;
+}
+
+// The file that the symbolic link fileName leads to, as a path that the ANSI
+// functions take: the system writes it with "\\?\" before a drive and
+// "\\?\UNC\" for the "\\" of a share.
+static bool FindLinkTarget(const char* fileName, char (&target)[kFileNameBufferSize])
+{
+    HANDLE file = CreateFileA(fileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    char path[kFileNameBufferSize];
+    DWORD length = GetFinalPathNameByHandleA(file, path, sizeof(path), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    CloseHandle(file);
+    if (!length || length >= sizeof(path)) return false;
+    const char* plain = path;
+    if (StrCmpNIA(path, "\\\\?\\UNC\\", 8) == 0) {
+        path[6] = '\\';
+        plain = path + 6;
+    } else if (StrCmpNA(path, "\\\\?\\", 4) == 0) {
+        plain = path + 4;
+    }
+    lstrcpynA(target, plain, sizeof(target));
     return true;
 }
 
 static bool ReplaceFileContent(const char* fileName, const char* text)
 {
-    SaveFiles files = {fileName, {}, {}};
     if (!fileName[0] || lstrlenA(fileName) >= kFileNameBufferSize) return false;
-    HANDLE claim;
-    DestinationState state = ClaimDestination(fileName, &claim);
-    if (state == DestinationRefused) return false;
-    bool written = WriteTempFile(files, text);
-    bool named = written && (state == DestinationAbsent || FindFreeBackupName(files));
-    if (state == DestinationClaimed) CloseHandle(claim);
-    if (written && !named) DeletePatiently(files.temp);
-    return named && PutInPlace(files, state);
+    SaveOutcome outcome = SaveBeside(fileName, text);
+    if (outcome == DestinationIsLink) {
+        // Replacing the link would make it a file of its own: the link stays
+        // one, and the file it leads to gets the new text.
+        char target[kFileNameBufferSize];
+        outcome = FindLinkTarget(fileName, target) ? SaveBeside(target, text) : NotSaved;
+    }
+    return outcome == Saved;
 }
 
 int SaveOutputToFile(const char* resultText, OutputMode mode)

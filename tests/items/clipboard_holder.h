@@ -21,8 +21,10 @@ inline std::string OwnExePath()
     return path;
 }
 
-// True when another process opens the clipboard at its first attempt: a
-// clipboard left open by the code under test fails this.
+// True when another process opens the clipboard as patiently as the program
+// does (items/clipboard_open.cpp), past the moment that clipboard listeners
+// hold it after each change. A clipboard left open by the code under test
+// still fails this: this process, which holds it, waits for the answer.
 inline bool ClipboardIsFree()
 {
     std::string exe = OwnExePath();

@@ -9,6 +9,7 @@
 
 #include <string>
 
+#include "items/clipboard_open.h"
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
 #include "tests/items/clipboard_holder.h"
@@ -49,7 +50,11 @@ int AnswerClipboardOption()
 {
     const char* line = GetCommandLineA();
     if (strstr(line, kProbeClipboardOption)) {
-        bool opened = OpenClipboard(ClipboardWindow());
+        HWND window = ClipboardWindow();
+        DWORD start = GetTickCount();
+        bool opened;
+        while (!(opened = OpenClipboard(window)) && GetTickCount() - start < kClipboardPatienceMs)
+            Sleep(kClipboardPauseMs);
         if (opened) CloseClipboard();
         ExitProcess(opened ? 0 : 1);
     }

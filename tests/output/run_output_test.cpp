@@ -218,6 +218,7 @@ TEST_F(RunOutput, NamedFileGetsTheResultAndTheClipboardStays)
         const char* existing;  // null: no file yet
         const char* tail;
         const char* expected;
+        size_t pathLength = 0;  // of a target named to be that long in place of out.txt
     } cases[] = {
         {nullptr, "/#f=\"{dir}\\out.txt\" {dir}\\a {dir}\\.x {dir}\\b /#o=%^A", "a\r\n\r\nb"},
         {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt"},
@@ -227,13 +228,21 @@ TEST_F(RunOutput, NamedFileGetsTheResultAndTheClipboardStays)
         {kOldContent, "{dir}\\beta.doc /#f=\"{dir}\\out.txt\" /#o=%^N", "beta.doc"},
         {kOldContent, "{dir}\\beta.doc /#F=\"{dir}\\out.txt\" /#o=%^N", "beta.doc\r\nout.txt"},
         {nullptr, "/#t=\"{dir}\\tpl.txt\" /#f=\"{dir}\\out.txt\" {dir}\\alpha.txt", "alpha.txt\r\n{dir}"},
+        // Paths up to the longest that a plain write takes: the destination's name and more would not fit.
+        {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt", 255},
+        {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt", 259},
+        {nullptr, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt", 259},
     };
     for (const Case& c : cases) {
-        std::string target = scratch_.File("out.txt", c.existing ? c.existing : "");
+        std::string name = "out.txt", tail = c.tail;
+        if (c.pathLength) name = std::string(c.pathLength - scratch_.path().size() - 5, 'n') + ".txt";
+        tail.replace(tail.find("out.txt"), 7, name);
+        std::string target = scratch_.File(name, c.existing ? c.existing : "");
+        ASSERT_TRUE(!c.pathLength || target.size() == c.pathLength);
         std::string listing = FolderListing(scratch_.path());
         if (!c.existing) DeleteFileA(target.c_str());
         harness::SetClipboardText(kClipboardSentinel);
-        if (!Run(c.tail)) continue;
+        if (!Run(tail)) continue;
         ExpectFile(target, harness::WithFolder(c.expected, scratch_.path()));
         ExpectClipboard(kClipboardSentinel);
         EXPECT_EQ(listing, FolderListing(scratch_.path()));

@@ -136,9 +136,15 @@ HWND Button(HWND dialog, int id)
     return FindDescendant(dialog, "Button", HasId, id);
 }
 
-// Posted, not sent: pressing Save may open a modal box in the exe, and the
-// test must stay free to answer it.
-void Press(HWND dialog, int id) { PostMessageA(Button(dialog, id), BM_CLICK, 0, 0); }
+// What the button itself would tell its parent: BM_CLICK may fail on a
+// dialog that is not the active window. Posted, not sent: pressing Save may
+// open a modal box in the exe, and the test must stay free to answer it.
+void Press(HWND dialog, int id)
+{
+    HWND button = Button(dialog, id);
+    ASSERT_NE(nullptr, button) << "no button " << id;
+    PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
+}
 
 class SaveAs : public testing::Test {
 protected:

@@ -32,6 +32,7 @@ struct Fault {
     DWORD clearsAfterMs = 0;
     bool movesOldToBackup = false;  // ReplaceFileA: the old file is under the backup name
     bool removesOld = false;        // ReplaceFileA: the old file is gone, as without a backup name
+    bool removesNew = false;        // ReplaceFileA: the new file is gone, quarantined or deleted
 };
 
 constexpr int kAlways = 1000;
@@ -103,6 +104,7 @@ BOOL WINAPI ReplaceStandIn(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, D
     if (!fault) return realReplace(replaced, replacement, backup, flags, exclude, reserved);
     if (fault->movesOldToBackup) realMove(replaced, backup, 0);
     if (fault->removesOld) realDelete(replaced);
+    if (fault->removesNew) realDelete(replacement);
     SetLastError(fault->error);
     return FALSE;
 }
@@ -160,6 +162,16 @@ TEST(SaveFaults, DestinationKeepsTheOldOrTheNewText)
          {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true},
           {"MoveFileExA", 1, kAlways, ERROR_DISK_FULL}},
          Nothing, "~bak | ~tmp"},
+        {"replace: new file quarantined", true,
+         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT, 0, false, false, true}}, Old, ""},
+        {"replace not supported: moved over", true, {{"ReplaceFileA", 1, kAlways, ERROR_NOT_SUPPORTED}}, New, ""},
+        {"replace an invalid function: moved over", true, {{"ReplaceFileA", 1, kAlways, ERROR_INVALID_FUNCTION}}, New, ""},
+        {"replace not supported, the one move fails", true,
+         {{"ReplaceFileA", 1, kAlways, ERROR_NOT_SUPPORTED}, {"MoveFileExA", 1, 1, ERROR_ACCESS_DENIED}}, Old, ""},
+        // Wine makes no symbolic links: the destination answers as one does, and leads to itself.
+        {"symbolic link: saved beside its target", true, {{"ReplaceFileA", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}}, New, ""},
+        {"symbolic link not resolved", true,
+         {{"ReplaceFileA", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}, {"CreateFileA", 3, 1, ERROR_ACCESS_DENIED}}, Old, ""},
         {"replace refused for 300 ms", true, {{"ReplaceFileA", 1, kAlways, sharing, 300}}, New, ""},
         {"replace refused for good", true, {{"ReplaceFileA", 1, kAlways, sharing}}, Old, ""},
         {"move fails, no file before", false, {{"MoveFileExA", 1, kAlways, ERROR_DISK_FULL}}, Nothing, ""},
