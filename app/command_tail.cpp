@@ -8,11 +8,17 @@
 //   3. a name that ended at a double quote has that quote skipped;
 //   4. the blanks and TABs that follow are skipped.
 // What remains is returned unchanged; it may be empty, never null.
-static bool IsBlankOrTab(char c) { return c == ' ' || c == '\t'; }
-
-const char* CommandLineTail(const char* commandLine)
+template <typename Char>
+static bool IsBlankOrTab(Char c)
 {
-    const char* p = commandLine ? commandLine : "";
+    return c == ' ' || c == '\t';
+}
+
+template <typename Char>
+const Char* CommandLineTail(const Char* commandLine)
+{
+    static const Char empty[1] = {};
+    const Char* p = commandLine ? commandLine : empty;
     while (IsBlankOrTab(*p)) ++p;
     if (*p == '"') {
         ++p;
@@ -24,3 +30,6 @@ const char* CommandLineTail(const char* commandLine)
     while (IsBlankOrTab(*p)) ++p;
     return p;
 }
+
+template const char* CommandLineTail(const char*);
+template const wchar_t* CommandLineTail(const wchar_t*);

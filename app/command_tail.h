@@ -2,5 +2,7 @@
 // own name, cut by the four rules in command_tail.cpp rather than by the C
 // runtime's argument parsing, which treats quotes and TABs differently.
 #pragma once
+#include <wchar.h>
 
-const char* CommandLineTail(const char* commandLine);
+template <typename Char>
+const Char* CommandLineTail(const Char* commandLine);

@@ -1,9 +1,11 @@
 // Process entry: hardens the process against the places it is started from,
-// forms the command-line tail from the exact conversion of the Unicode
-// command line and runs the single pass.
+// forms the command-line tail and runs the single pass: in Unicode when the
+// tail asks for it with "/#u", else in the exact conversion of the Unicode
+// command line to the code page.
 #include <windows.h>
 
 #include "app/command_tail.h"
+#include "app/options.h"
 #include "app/run_program.h"
 #include "system/system_text.h"
 
@@ -34,5 +36,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     startup.cb = sizeof(startup);
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
+    const wchar_t* wideTail = CommandLineTail(GetCommandLineW());
+    if (AsksForUnicode(wideTail)) return RunProgram(instance, nullptr, wideTail, show);
     return RunProgram(instance, nullptr, CommandLineTail(CommandLineFromSystem()), show);
 }

@@ -1,133 +1,163 @@
 #include "app/options.h"
 
-#include <windows.h>
-#include <shlwapi.h>
 #include <string.h>
 
 #include "app/run_program.h"
-#include "expand/expand_template.h"
+#include "system/system_calls.h"
 #include "system/system_text.h"
+#include "system/text_rules.h"
 
 RunSettings runSettings;
+RunSettingsOf<wchar_t> wideRunSettings;
 
 const char kDefaultLineBreakMarker[] = "[\x81\xAB]";
+const wchar_t kDefaultWideLineBreakMarker[] = L"[\x2193]";
 
-static const char kDefaultTemplate[] = "%^P";
+static const char* DefaultMarker(const char*) { return kDefaultLineBreakMarker; }
+static const wchar_t* DefaultMarker(const wchar_t*) { return kDefaultWideLineBreakMarker; }
 
 // Option texts; the first occurrence anywhere in the tail counts, in any
 // letter case. The two quoted forms include their opening double quote.
-static const char kTemplateFileOption[] = "/#t=\"";
-static const char kInlineTemplateOption[] = "/#o=";
-static const char kOutputFileOption[] = "/#f=\"";
-static const char kAskForFileOption[] = "/#f";
-static const char kMarkerOption[] = "/#r=";
-static const char kClipboardOption[] = "/#c";
-static const char kVersionOption[] = "/#v";
-static const char kHelpOption[] = "/#h";
+#define TEMPLATE_FILE_OPTION "/#t=\""
+#define INLINE_TEMPLATE_OPTION "/#o="
+#define OUTPUT_FILE_OPTION "/#f=\""
+#define ASK_FOR_FILE_OPTION "/#f"
+#define MARKER_OPTION "/#r="
+
+bool AsksForUnicode(const wchar_t* tail) { return FindText(tail, L"/#u") != nullptr; }
 
 // The text right after the first occurrence of option, or null. FindText
-// rather than StrStrIA, which asks the platform at every position of a tail
+// rather than StrStrI, which asks the system at every position of a tail
 // that names a thousand files.
-static const char* FindOptionValue(const char* tail, const char* option)
+template <typename Char>
+static const Char* FindOptionValue(const Char* tail, const Char* option)
 {
-    const char* at = FindText(tail, option);
-    return at ? at + strlen(option) : nullptr;
+    const Char* at = FindText(tail, option);
+    return at ? at + TextLength(option, 8) : nullptr;
 }
 
-// Quoted value: every byte up to the closing double quote. Accepted only when
-// the quote is found, the value is not empty and has at most 518 bytes.
-static bool ReadQuotedValue(const char* from, char (&value)[kQuotedValueMaxLength + 1])
+// Quoted value: every unit up to the closing double quote. Accepted only when
+// the quote is found, the value is not empty and has at most 518 units.
+template <typename Char>
+static bool ReadQuotedValue(const Char* from, Char (&value)[kQuotedValueMaxLength + 1])
 {
     int length = 0;
     for (; from[length] != '"'; ++length) {
         if (!from[length] || length == kQuotedValueMaxLength) return false;
         value[length] = from[length];
     }
-    value[length] = '\0';
+    value[length] = 0;
     return length > 0;
 }
 
 enum ValueEnd { EndedByBlank, EndedByTail, EndedByLimit };
 
-// Blank-ended value: bytes up to the first blank or the end of the tail, cut
-// as soon as limit bytes are taken. TABs and quotes belong to the value.
-static ValueEnd ReadBlankEndedValue(const char* from, char* value, int limit)
+// Whether a cut before from[length] falls inside a character that must stay
+// whole: a surrogate pair does; a value in the code page is cut by bytes, as
+// it always was.
+static bool CutsCharacter(const char*, int) { return false; }
+static bool CutsCharacter(const wchar_t* from, int length)
+{
+    return length > 0 && IsHighSurrogate(from[length - 1]) && IsLowSurrogate(from[length]);
+}
+
+// Blank-ended value: units up to the first blank or the end of the tail, cut
+// as soon as limit units are taken. TABs and quotes belong to the value.
+template <typename Char>
+static ValueEnd ReadBlankEndedValue(const Char* from, Char* value, int limit)
 {
     int length = 0;
     ValueEnd end = EndedByLimit;
     for (; length < limit; ++length) {
-        if (from[length] == ' ') { end = EndedByBlank; break; }
-        if (!from[length]) { end = EndedByTail; break; }
+        if (from[length] == ' ') {
+            end = EndedByBlank;
+            break;
+        }
+        if (!from[length]) {
+            end = EndedByTail;
+            break;
+        }
         value[length] = from[length];
     }
-    value[length] = '\0';
+    if (end == EndedByLimit && CutsCharacter(from, length)) --length;
+    value[length] = 0;
     return end;
 }
 
-static void CopyText(char* to, int size, const char* from) { lstrcpynA(to, from, size); }
-
 // A file name whose characters the code page could not all hold names no
 // file: its stand-ins would spell some other name, even the \\?\ prefix.
-static bool ReadFileNameValue(const char* from, char (&value)[kQuotedValueMaxLength + 1])
+template <typename Char>
+static bool ReadFileNameValue(const Char* from, Char (&value)[kQuotedValueMaxLength + 1])
 {
     if (!ReadQuotedValue(from, value)) return false;
-    if (HoldsStandIn(from, strlen(value))) value[0] = '\0';
+    if (HoldsStandIn(from, TextLength(value, kQuotedValueMaxLength))) value[0] = 0;
     return true;
 }
 
-static bool LoadTemplateFileOption(const char* tail)
+template <typename Char>
+static bool LoadTemplateFileOption(const Char* tail)
 {
-    const char* from = FindOptionValue(tail, kTemplateFileOption);
-    char path[kQuotedValueMaxLength + 1];
-    return from && ReadFileNameValue(from, path) && path[0] && PathFileExistsA(path) && LoadTemplateFile(path) == 1;
+    const Char* from = FindOptionValue(tail, TEXT_AS(Char, TEMPLATE_FILE_OPTION));
+    Char path[kQuotedValueMaxLength + 1];
+    return from && ReadFileNameValue(from, path) && path[0] && PathExists(path) && LoadTemplateFile(path) == 1;
 }
 
-static void ChooseTemplate(const char* tail)
+template <typename Char>
+static void ChooseTemplate(const Char* tail)
 {
+    RunSettingsOf<Char>& settings = SettingsOf(tail);
     if (LoadTemplateFileOption(tail)) return;
-    CopyText(runSettings.templateText, kTemplateBufferSize, kDefaultTemplate);
-    if (const char* from = FindOptionValue(tail, kInlineTemplateOption)) {
-        char value[kInlineTemplateMaxLength + 1];
+    CopyText(settings.templateText, TEXT_AS(Char, "%^P"), kTemplateBufferSize);
+    if (const Char* from = FindOptionValue(tail, TEXT_AS(Char, INLINE_TEMPLATE_OPTION))) {
+        Char value[kInlineTemplateMaxLength + 1];
         ReadBlankEndedValue(from, value, kInlineTemplateMaxLength);
-        if (value[0]) CopyText(runSettings.templateText, kTemplateBufferSize, value);
+        if (value[0]) CopyText(settings.templateText, value, kTemplateBufferSize);
         return;
     }
-    if (settingsFilePath[0] && PathFileExistsA(settingsFilePath)) LoadTemplateFile(settingsFilePath);
+    const Char* settingsFile = SettingsFilePath(tail);
+    if (settingsFile[0] && PathExists(settingsFile)) LoadTemplateFile(settingsFile);
 }
 
-static void ChooseOutput(const char* tail)
+template <typename Char>
+static void ChooseOutput(const Char* tail)
 {
-    if (const char* from = FindOptionValue(tail, kOutputFileOption)) {
+    RunSettingsOf<Char>& settings = SettingsOf(tail);
+    if (const Char* from = FindOptionValue(tail, TEXT_AS(Char, OUTPUT_FILE_OPTION))) {
         // An output file that names no file still goes to no other place: the
         // save fails, as it does for any name that cannot be written.
-        if (ReadFileNameValue(from, runSettings.outputFilePath)) runSettings.outputMode = NamedFile;
-        else runSettings.outputFilePath[0] = '\0';
+        if (ReadFileNameValue(from, settings.outputFilePath)) settings.outputMode = NamedFile;
+        else settings.outputFilePath[0] = 0;
         return;
     }
-    if (FindText(tail, kAskForFileOption)) runSettings.outputMode = AskForFile;
+    if (FindText(tail, TEXT_AS(Char, ASK_FOR_FILE_OPTION))) settings.outputMode = AskForFile;
 }
 
-// A value ended by a blank needs 2 bytes, one ended by the tail 1 byte; a
+// A value ended by a blank needs 2 units, one ended by the tail 1 unit; a
 // value cut at the limit is always used.
-static void ChooseLineBreakMarker(const char* tail)
+template <typename Char>
+static void ChooseLineBreakMarker(const Char* tail)
 {
-    CopyText(runSettings.lineBreakMarker, sizeof(runSettings.lineBreakMarker), kDefaultLineBreakMarker);
-    const char* from = FindOptionValue(tail, kMarkerOption);
+    RunSettingsOf<Char>& settings = SettingsOf(tail);
+    CopyText(settings.lineBreakMarker, DefaultMarker(tail), kMarkerMaxLength + 1);
+    const Char* from = FindOptionValue(tail, TEXT_AS(Char, MARKER_OPTION));
     if (!from) return;
-    char value[kMarkerMaxLength + 1];
+    Char value[kMarkerMaxLength + 1];
     ValueEnd end = ReadBlankEndedValue(from, value, kMarkerMaxLength);
     int needed = end == EndedByBlank ? 2 : 1;
-    if ((int)strlen(value) >= needed) CopyText(runSettings.lineBreakMarker, sizeof(runSettings.lineBreakMarker), value);
+    if ((int)TextLength(value, kMarkerMaxLength) >= needed) CopyText(settings.lineBreakMarker, value, kMarkerMaxLength + 1);
 }
 
-static void ChooseSwitches(const char* tail)
+template <typename Char>
+static void ChooseSwitches(const Char* tail)
 {
-    if (FindText(tail, kClipboardOption)) runSettings.clipboardSource = 1;
-    if (FindText(tail, kVersionOption)) runSettings.showVersion = 1;
-    if (FindText(tail, kHelpOption)) runSettings.showHelp = 1;
+    RunSettingsOf<Char>& settings = SettingsOf(tail);
+    if (FindText(tail, TEXT_AS(Char, "/#c"))) settings.clipboardSource = 1;
+    if (FindText(tail, TEXT_AS(Char, "/#v"))) settings.showVersion = 1;
+    if (FindText(tail, TEXT_AS(Char, "/#h"))) settings.showHelp = 1;
 }
 
-void ParseOptions(const char* tail)
+template <typename Char>
+void ParseOptions(const Char* tail)
 {
     ChooseTemplate(tail);
     ChooseOutput(tail);
@@ -135,20 +165,44 @@ void ParseOptions(const char* tail)
     ChooseSwitches(tail);
 }
 
-int LoadTemplateFile(const char* path)
+// The file's bytes as a template of the run's kind; false when it would not
+// fit. A NUL byte ends the template.
+static bool DecodeTemplate(const char* bytes, DWORD size, char (&out)[kTemplateBufferSize])
 {
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (size >= (DWORD)kTemplateBufferSize) return false;
+    memcpy(out, bytes, size);
+    out[size] = '\0';
+    return true;
+}
+
+static bool DecodeTemplate(const char* bytes, DWORD size, wchar_t (&out)[kTemplateBufferSize])
+{
+    return DecodeTemplateFile(bytes, (int)size, out, kTemplateBufferSize);
+}
+
+// A template in UTF-8 takes up to 3 bytes a unit, and 3 for its mark.
+constexpr DWORD kTemplateFileMaxBytes = 3 * kTemplateBufferSize;
+
+template <typename Char>
+int LoadTemplateFile(const Char* path)
+{
+    HANDLE file = OpenForReading(path);
     if (file == INVALID_HANDLE_VALUE) return 0;
     // The high half counts too: a file of 4 GiB and a few bytes is no template.
     DWORD sizeHigh = 0;
     DWORD size = GetFileSize(file, &sizeHigh);
-    char content[kTemplateBufferSize];
+    char bytes[kTemplateFileMaxBytes];
     DWORD read = 0;
-    bool ok = size != INVALID_FILE_SIZE && sizeHigh == 0 && size < (DWORD)kTemplateBufferSize &&
-              ReadFile(file, content, size, &read, nullptr);
+    bool ok = size != INVALID_FILE_SIZE && sizeHigh == 0 && size <= kTemplateFileMaxBytes &&
+              ReadFile(file, bytes, size, &read, nullptr);
     CloseHandle(file);
-    if (!ok) return 0;
-    content[read] = '\0';
-    memcpy(runSettings.templateText, content, read + 1);
+    Char content[kTemplateBufferSize];
+    if (!ok || !DecodeTemplate(bytes, read, content)) return 0;
+    CopyText(SettingsOf(path).templateText, content, kTemplateBufferSize);
     return 1;
 }
+
+template void ParseOptions(const char*);
+template void ParseOptions(const wchar_t*);
+template int LoadTemplateFile(const char*);
+template int LoadTemplateFile(const wchar_t*);

@@ -1,32 +1,23 @@
-// RunSettings: the option values of one run, fixed once by ParseOptions from
-// the "/#" options of the command-line tail and the template sources (template
-// file, inline template, settings file, default "%^P").
+// The options: ParseOptions fixes the run's settings once from the "/#"
+// options of the command-line tail and the template sources (template file,
+// inline template, settings file, default "%^P"), in the run's kind of text.
 #pragma once
+#include "system/run_settings.h"
 
-enum OutputMode : int { Clipboard = 0, NamedFile = 1, AskForFile = 2 };
-
-constexpr int kTemplateBufferSize = 2600;
-constexpr int kQuotedValueMaxLength = 518;
-constexpr int kInlineTemplateMaxLength = 1299;
-constexpr int kMarkerMaxLength = 10;
-
-struct RunSettings {
-    int clipboardSource;
-    OutputMode outputMode;
-    int showHelp;
-    int showVersion;
-    char templateText[kTemplateBufferSize];
-    char outputFilePath[kQuotedValueMaxLength + 1];
-    char lineBreakMarker[kMarkerMaxLength + 1];
-};
-
-extern RunSettings runSettings;
-
-// The default line-break marker "[", DOWNWARDS ARROW in code page 932, "]".
+// The default line-break marker "[", DOWNWARDS ARROW, "]": in code page 932
+// bytes for a run in the code page, U+2193 for a run in Unicode.
 extern const char kDefaultLineBreakMarker[];
+extern const wchar_t kDefaultWideLineBreakMarker[];
 
-void ParseOptions(const char* tail);
+// True when the tail asks for a run in Unicode: "/#u" anywhere, in any case.
+bool AsksForUnicode(const wchar_t* tail);
 
-// 1 when templateText now holds the whole file (at most 2599 bytes), else 0
-// with templateText unchanged.
-int LoadTemplateFile(const char* path);
+template <typename Char>
+void ParseOptions(const Char* tail);
+
+// 1 when templateText now holds the whole file (at most 2599 units), else 0
+// with templateText unchanged. A run in the code page takes the bytes as
+// they are; a run in Unicode reads them by their byte-order mark, else as
+// UTF-8 where they are valid UTF-8, else in the code page.
+template <typename Char>
+int LoadTemplateFile(const Char* path);

@@ -1,43 +1,55 @@
 #include "app/run_program.h"
 
 #include <shellapi.h>
-#include <stdarg.h>
-#include <stdio.h>
+
+#include <initializer_list>
 
 #include "app/options.h"
 #include "app/program_texts.h"
-#include "system/system_function.h"
-#include "system/system_text.h"
 #include "expand/split_path.h"
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
 #include "output/deliver_output.h"
+#include "system/system_calls.h"
+#include "system/system_function.h"
+#include "system/system_text.h"
 #include "version.h"
 
 char programFolder[kPathBufferSize];
 char settingsFilePath[kPathBufferSize];
+wchar_t wideProgramFolder[kPathBufferSize];
+wchar_t wideSettingsFilePath[kPathBufferSize];
 
-static const char kHelpFileName[] = "Tavrel.txt";
+static char* ProgramFolder(const char*) { return programFolder; }
+static wchar_t* ProgramFolder(const wchar_t*) { return wideProgramFolder; }
+static char* SettingsPathBuffer(const char*) { return settingsFilePath; }
+static wchar_t* SettingsPathBuffer(const wchar_t*) { return wideSettingsFilePath; }
 
-// Formats into a path buffer, or leaves it empty when the text would not fit:
-// a cut path would name some other file. msvcrt's _vsnprintf gives -1 then,
-// and may leave no NUL.
-__attribute__((format(printf, 2, 3)))
-static void FormatPathOrEmpty(char* out, const char* format, ...)
+// The parts joined into a path buffer, or the buffer left empty when they
+// would not fit: a cut path would name some other file.
+template <typename Char>
+static void JoinPathOrEmpty(Char* out, std::initializer_list<const Char*> parts)
 {
-    va_list args;
-    va_start(args, format);
-    int n = _vsnprintf(out, kPathBufferSize, format, args);
-    va_end(args);
-    if (n < 0 || n >= kPathBufferSize) out[0] = '\0';
+    int length = 0;
+    for (const Char* part : parts) {
+        for (; *part; ++part) {
+            if (length == kPathBufferSize - 1) {
+                out[0] = 0;
+                return;
+            }
+            out[length++] = *part;
+        }
+    }
+    out[length] = 0;
 }
 
-void FindProgramPaths(const char* exePath)
+template <typename Char>
+void FindProgramPaths(const Char* exePath)
 {
-    PathParts parts;
+    PathPartsOf<Char> parts;
     SplitPath(exePath, &parts);
-    FormatPathOrEmpty(programFolder, "%s%s", parts.drive, parts.folder);
-    FormatPathOrEmpty(settingsFilePath, "%s%s%s.ini", parts.drive, parts.folder, parts.name);
+    JoinPathOrEmpty(ProgramFolder(exePath), {parts.drive, parts.folder});
+    JoinPathOrEmpty(SettingsPathBuffer(exePath), {parts.drive, parts.folder, parts.name, TEXT_AS(Char, ".ini")});
 }
 
 static void ShowVersionBox()
@@ -45,40 +57,61 @@ static void ShowVersionBox()
     MessageBoxA(nullptr, VersionBoxText(), TAVREL_PRODUCT_NAME, MB_OK | MB_ICONINFORMATION);
 }
 
-// Without the program's folder, the name alone would be looked for in the
-// current folder, which is the user's.
-static void OpenHelpFile()
+static void OpenWithShell(const char* path)
 {
-    if (!programFolder[0]) return;
-    // Room for the whole folder and the name: the help path is not kept.
-    char helpPath[2 * kPathBufferSize];
-    _snprintf(helpPath, sizeof(helpPath), "%s%s", programFolder, kHelpFileName);
     auto shellExecute = LoadSystemFunctionAs<decltype(&ShellExecuteA)>("shell32.dll", "ShellExecuteA");
-    if (shellExecute) shellExecute(nullptr, nullptr, helpPath, nullptr, nullptr, SW_SHOWNORMAL);
+    if (shellExecute) shellExecute(nullptr, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
 }
 
-static bool CollectItems(const char* tail)
+static void OpenWithShell(const wchar_t* path)
+{
+    auto shellExecute = LoadSystemFunctionAs<decltype(&ShellExecuteW)>("shell32.dll", "ShellExecuteW");
+    if (shellExecute) shellExecute(nullptr, nullptr, path, nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+// Without the program's folder, the name alone would be looked for in the
+// current folder, which is the user's. Room for the whole folder and the
+// name: the help path is not kept.
+template <typename Char>
+static void OpenHelpFile(const Char* folder)
+{
+    if (!folder[0]) return;
+    Char helpPath[2 * kPathBufferSize];
+    CopyText(helpPath, folder, kPathBufferSize);
+    CopyText(helpPath + TextLength(helpPath, kPathBufferSize), TEXT_AS(Char, "Tavrel.txt"), kPathBufferSize);
+    OpenWithShell(helpPath);
+}
+
+template <typename Char>
+static bool CollectItems(const Char* tail)
 {
     ScanItems(tail, CommandLine);
     if (itemList.count > 0) return true;
-    return runSettings.clipboardSource && CollectFromClipboard() == 1;
+    return SettingsOf(tail).clipboardSource && CollectFromClipboard<Char>() == 1;
 }
 
-int RunProgram(HINSTANCE, HINSTANCE, const char* tail, int)
+template <typename Char>
+int RunProgram(HINSTANCE, HINSTANCE, const Char* tail, int)
 {
     LoadCodePageLeadBytes();
     ChooseProgramTexts();
-    // In a folder whose name the code page cannot hold the program has no
-    // folder of its own: no settings file and no help file is taken from a
-    // look-alike.
-    char exePath[2 * kPathBufferSize];
-    if (ModulePathFromSystem(exePath, sizeof(exePath))) FindProgramPaths(exePath);
+    // In a folder whose name the code page cannot hold a run in the code
+    // page has no folder of its own: no settings file and no help file is
+    // taken from a look-alike.
+    Char exePath[2 * kPathBufferSize];
+    if (ModulePathFromSystem(exePath, 2 * kPathBufferSize)) FindProgramPaths(exePath);
     ParseOptions(tail);
+    const RunSettingsOf<Char>& settings = SettingsOf(tail);
     if (CollectItems(tail)) {
-        DeliverOutput(runSettings.templateText);
+        DeliverOutput(settings.templateText);
         return 0;
     }
-    if (runSettings.showVersion) ShowVersionBox();
-    if (runSettings.showHelp) OpenHelpFile();
+    if (settings.showVersion) ShowVersionBox();
+    if (settings.showHelp) OpenHelpFile(ProgramFolder(tail));
     return 0;
 }
+
+template void FindProgramPaths(const char*);
+template void FindProgramPaths(const wchar_t*);
+template int RunProgram(HINSTANCE, HINSTANCE, const char*, int);
+template int RunProgram(HINSTANCE, HINSTANCE, const wchar_t*, int);

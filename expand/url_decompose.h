@@ -1,20 +1,31 @@
-// UrlComponents: the parts of one URL as the platform's URL cracker splits
-// them, in one process-wide record written by every DecomposeUrl call.
+// UrlComponents: the parts of one URL as the system's URL cracker splits
+// them, in one process-wide record per kind of text, written by every
+// DecomposeUrl call on a text of that kind.
 #pragma once
+#include <wchar.h>
 
 constexpr int kSchemeBufferSize = 32;
 constexpr int kUrlPartBufferSize = 260;
 
-struct UrlComponents {
-    char scheme[kSchemeBufferSize];
-    char host[kUrlPartBufferSize];
-    char user[kUrlPartBufferSize];
-    char password[kUrlPartBufferSize];
-    char path[kUrlPartBufferSize];
-    char extra[kUrlPartBufferSize];
+template <typename Char>
+struct UrlComponentsOf {
+    Char scheme[kSchemeBufferSize];
+    Char host[kUrlPartBufferSize];
+    Char user[kUrlPartBufferSize];
+    Char password[kUrlPartBufferSize];
+    Char path[kUrlPartBufferSize];
+    Char extra[kUrlPartBufferSize];
 };
 
-extern UrlComponents urlComponents;
+using UrlComponents = UrlComponentsOf<char>;
 
-// 1 when the cracker accepts text and urlComponents holds its parts, else 0.
-int DecomposeUrl(const char* text);
+extern UrlComponents urlComponents;
+extern UrlComponentsOf<wchar_t> wideUrlComponents;
+
+inline UrlComponents& ComponentsOf(const char*) { return urlComponents; }
+inline UrlComponentsOf<wchar_t>& ComponentsOf(const wchar_t*) { return wideUrlComponents; }
+
+// 1 when the cracker accepts text and the record of its kind holds its
+// parts, else 0.
+template <typename Char>
+int DecomposeUrl(const Char* text);

@@ -6,4 +6,5 @@
 // Decomposes itemText and runs the ten Url passes over line, after its
 // line-break pass. A text that the URL cracker refuses gives empty component
 // values (scheme, host, user, password, path and its parts).
-void RunUrlPasses(WorkingLine* line, const char* itemText);
+template <typename Char>
+void RunUrlPasses(WorkingLine<Char>* line, const Char* itemText);

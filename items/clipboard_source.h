@@ -5,8 +5,10 @@
 
 // 1 when the scan left at least one item in the ItemList, else 0. The list is
 // touched only when the clipboard offered a text that is not empty.
+template <typename Char = char>
 int CollectFromClipboard();
 
 // The scan of one text block in the code page, read up to its first NUL or its end,
 // whichever comes first; returns as CollectFromClipboard does.
+template <typename Char = char>
 int ScanTextBlock(HANDLE data);

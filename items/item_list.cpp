@@ -4,13 +4,12 @@
 // the template-file and output-file options are kept out of the list.
 #include "items/item_list.h"
 
-#include <windows.h>
-#include <shlwapi.h>
 #include <string.h>
 
-#include "expand/split_path.h"
 #include "expand/url_decompose.h"
+#include "system/system_calls.h"
 #include "system/system_text.h"
+#include "system/text_rules.h"
 
 ItemList itemList;
 
@@ -31,8 +30,9 @@ ItemList itemList;
 //
 // There is room while the token holds fewer than 519 bytes. The end of the
 // text ends a token that is not empty; a quote still open there stays in it.
-// Rows 1 to 5 act on bytes below 0x40, which are never the second byte of a
-// double-byte character, so the rows need no knowledge of the code page.
+// Rows 1 to 5 act on ASCII signs below 0x40, which are never the second unit
+// of a character in either kind of text, so the rows need no knowledge of
+// the code page. Lengths count units: bytes, or UTF-16 units.
 enum ScanRow { OpeningQuote = 1, ClosingQuote, Blank, LineEnd, DroppedByte, KeptByte };
 
 constexpr int kTokenSize = 520;
@@ -41,23 +41,23 @@ constexpr size_t kIntroducerLength = 5;
 
 // Option introducers whose quoted value is a file of the run, not an item;
 // letter case counts here.
-static const char kTemplateFileIntroducer[] = "/#t=\"";
-static const char kOutputFileIntroducer[] = "/#f=\"";
+#define TEMPLATE_FILE_INTRODUCER "/#t=\""
+#define OUTPUT_FILE_INTRODUCER "/#f=\""
 
-static const char* const kUrlPrefixes[] = {"http://", "ftp://", "mailto:", "file://"};
-
+template <typename Char>
 struct Scan {
-    const char* text;
+    const Char* text;
     ScanMode mode;
     bool insideQuotes;
     // Where the text of the current token began: every byte it was read from
     // lies in [from, the position that ends it).
     size_t from;
     int length;
-    char token[kTokenSize];
+    Char token[kTokenSize];
 };
 
-static ScanRow RowFor(char byte, const Scan* scan)
+template <typename Char>
+static ScanRow RowFor(Char byte, const Scan<Char>* scan)
 {
     if (byte == '"') return scan->insideQuotes ? ClosingQuote : OpeningQuote;
     if (byte == ' ' && !scan->insideQuotes && scan->mode == CommandLine) return Blank;
@@ -66,24 +66,31 @@ static ScanRow RowFor(char byte, const Scan* scan)
     return KeptByte;
 }
 
-static void ClearToken(Scan* scan)
+template <typename Char>
+static void ClearToken(Scan<Char>* scan)
 {
-    scan->token[0] = '\0';
+    scan->token[0] = 0;
     scan->length = 0;
 }
 
-static void AppendToToken(Scan* scan, char byte)
+template <typename Char>
+static void AppendToToken(Scan<Char>* scan, Char byte)
 {
     if (scan->length >= kTokenMaxLength) return;
     scan->token[scan->length++] = byte;
-    scan->token[scan->length] = '\0';
+    scan->token[scan->length] = 0;
 }
 
-static void AppendItem(ItemKind kind, const char* text, bool isDirectory)
+static Item* NextSlot() { return &itemList.items[itemList.count]; }
+static char* SlotText(Item* item, const char*) { return item->text; }
+static wchar_t* SlotText(Item* item, const wchar_t*) { return item->wideText; }
+
+template <typename Char>
+static void AppendItem(ItemKind kind, const Char* text, bool isDirectory)
 {
-    Item* item = &itemList.items[itemList.count];
+    Item* item = NextSlot();
     item->kind = kind;
-    lstrcpynA(item->text, text, sizeof(item->text));
+    CopyText(SlotText(item, text), text, kItemMaxLength + 1);
     item->isDirectory = isDirectory;
     ++itemList.count;
 }
@@ -93,29 +100,39 @@ static void AppendItem(ItemKind kind, const char* text, bool isDirectory)
 // Beyond that length it adds nothing, so the trailing backslash is looked for
 // by character, never by last byte. A lone backslash, the root of the current
 // drive, stays: without it the item would be empty.
-static void DropTrailingBackslash(char* path)
+template <typename Char>
+static void DropTrailingBackslash(Char* path)
 {
-    PathAddBackslashA(path);
-    size_t length = strlen(path);
-    if (length > 1 && EndsInBackslash(path)) path[length - 1] = '\0';
+    AddBackslash(path);
+    size_t length = TextLength(path, kTokenSize);
+    if (length > 1 && EndsInBackslash(path)) path[length - 1] = 0;
 }
 
 // The five bytes of the scanned text just before the normalised token, placed
 // by its length counted back from where the token ended. A token whose
 // normalisation removed more than its quotes is looked for too far right and
 // so is never taken for an option's value.
-static bool NamesOptionFile(const char* text, size_t end, size_t length)
+template <typename Char>
+static bool Equal(const Char* a, const Char* b)
 {
-    if (end < length + kIntroducerLength) return false;
-    char window[kIntroducerLength + 1];
-    lstrcpynA(window, text + end - length - kIntroducerLength, sizeof(window));
-    return strcmp(window, kTemplateFileIntroducer) == 0 || strcmp(window, kOutputFileIntroducer) == 0;
+    while (*a && *a == *b) ++a, ++b;
+    return *a == *b;
 }
 
-static void TakeExistingPath(char* path, bool isDirectory, const char* text, size_t end)
+template <typename Char>
+static bool NamesOptionFile(const Char* text, size_t end, size_t length)
+{
+    if (end < length + kIntroducerLength) return false;
+    Char window[kIntroducerLength + 1];
+    CopyText(window, text + end - length - kIntroducerLength, kIntroducerLength + 1);
+    return Equal(window, TEXT_AS(Char, TEMPLATE_FILE_INTRODUCER)) || Equal(window, TEXT_AS(Char, OUTPUT_FILE_INTRODUCER));
+}
+
+template <typename Char>
+static void TakeExistingPath(Char* path, bool isDirectory, const Char* text, size_t end)
 {
     if (isDirectory) DropTrailingBackslash(path);
-    size_t length = strlen(path);
+    size_t length = TextLength(path, kTokenSize);
     if (length > (size_t)kItemMaxLength) return;
     if (NamesOptionFile(text, end, length)) return;
     AppendItem(File, path, isDirectory);
@@ -123,9 +140,10 @@ static void TakeExistingPath(char* path, bool isDirectory, const char* text, siz
 
 // The length goes first: a text this long is dropped whatever the cracker
 // says of it, and Wine's cracker faults on a file URL of some 280 characters.
-static void TakeUrl(const char* candidate)
+template <typename Char>
+static void TakeUrl(const Char* candidate)
 {
-    if (strlen(candidate) > (size_t)kItemMaxLength) return;
+    if (TextLength(candidate, kTokenSize) > (size_t)kItemMaxLength) return;
     if (CheckUrl(candidate) != 0) return;
     AppendItem(Url, candidate, false);
 }
@@ -140,13 +158,14 @@ struct PathFacts {
 // of its whole folder. The UNC roots \\server and \\server\share are left
 // to PathIsDirectoryA and PathFileExistsA, which have rules of their own for
 // them.
-static PathFacts AskFileSystem(const char* path)
+template <typename Char>
+static PathFacts AskFileSystem(const Char* path)
 {
-    if (PathIsUNCServerA(path) || PathIsUNCServerShareA(path)) {
-        bool isDirectory = PathIsDirectoryA(path);
-        return {isDirectory || PathFileExistsA(path), isDirectory};
+    if (IsUncServerOrShare(path)) {
+        bool isDirectory = IsDirectoryPath(path);
+        return {isDirectory || PathExists(path), isDirectory};
     }
-    DWORD attributes = GetFileAttributesA(path);
+    DWORD attributes = FileAttributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false};
     return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
@@ -154,11 +173,11 @@ static PathFacts AskFileSystem(const char* path)
 // Normalises the token and appends it when it qualifies; true when the list
 // is now full. A token read from a character that the code page cannot hold
 // names nothing: its stand-in could make a look-alike of another path or URL.
-static bool EndToken(Scan* scan, size_t end)
+template <typename Char>
+static bool EndToken(Scan<Char>* scan, size_t end)
 {
-    char* token = scan->token;
-    PathUnquoteSpacesA(token);
-    PathRemoveBlanksA(token);
+    Char* token = scan->token;
+    UnquoteAndTrim(token);
     bool standIn = HoldsStandIn(scan->text + scan->from, end - scan->from);
     scan->from = end;
     if (token[0] && !standIn) {
@@ -171,9 +190,10 @@ static bool EndToken(Scan* scan, size_t end)
 }
 
 // Applies the row of the byte at p; true when the list is full.
-static bool ReadByte(Scan* scan, size_t p)
+template <typename Char>
+static bool ReadByte(Scan<Char>* scan, size_t p)
 {
-    char byte = scan->text[p];
+    Char byte = scan->text[p];
     switch (RowFor(byte, scan)) {
     case OpeningQuote:
         if (scan->length > 0 && EndToken(scan, p)) return true;
@@ -198,10 +218,11 @@ static bool ReadByte(Scan* scan, size_t p)
     return false;
 }
 
-void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
+template <typename Char>
+void ScanItemsInBlock(const Char* text, size_t size, ScanMode mode)
 {
     itemList.count = 0;
-    Scan scan;
+    Scan<Char> scan;
     scan.text = text;
     scan.mode = mode;
     scan.insideQuotes = false;
@@ -213,11 +234,25 @@ void ScanItemsInBlock(const char* text, size_t size, ScanMode mode)
     if (scan.length > 0) EndToken(&scan, p);
 }
 
-void ScanItems(const char* text, ScanMode mode) { ScanItemsInBlock(text, strlen(text), mode); }
-
-int CheckUrl(const char* text)
+template <typename Char>
+void ScanItems(const Char* text, ScanMode mode)
 {
-    for (const char* prefix : kUrlPrefixes)
-        if (StrCmpNIA(text, prefix, lstrlenA(prefix)) == 0) return DecomposeUrl(text) == 1 ? 0 : -1;
+    ScanItemsInBlock(text, TextLength(text), mode);
+}
+
+template <typename Char>
+int CheckUrl(const Char* text)
+{
+    const Char* const prefixes[] = {TEXT_AS(Char, "http://"), TEXT_AS(Char, "ftp://"), TEXT_AS(Char, "mailto:"),
+                                    TEXT_AS(Char, "file://")};
+    for (const Char* prefix : prefixes)
+        if (StartsWithNoCase(text, prefix)) return DecomposeUrl(text) == 1 ? 0 : -1;
     return -1;
 }
+
+template void ScanItems(const char*, ScanMode);
+template void ScanItems(const wchar_t*, ScanMode);
+template void ScanItemsInBlock(const char*, size_t, ScanMode);
+template void ScanItemsInBlock(const wchar_t*, size_t, ScanMode);
+template int CheckUrl(const char*);
+template int CheckUrl(const wchar_t*);

@@ -4,6 +4,7 @@
 #pragma once
 #include <stddef.h>
 #include <stdint.h>
+#include <wchar.h>
 
 enum ItemKind : int32_t { File = 0, Url = 1 };
 enum ScanMode : int { CommandLine = 0, ClipboardText = 1 };
@@ -15,7 +16,11 @@ constexpr int kItemMaxLength = 259;
 
 struct Item {
     ItemKind kind;
-    char text[kItemTextSize];
+    // In the run's kind of text: bytes of the code page, or UTF-16.
+    union {
+        char text[kItemTextSize];
+        wchar_t wideText[kItemTextSize / sizeof(wchar_t)];
+    };
     // The scanner's answer for a File: whether the text names a directory.
     // The "%^P" pass takes it rather than asking the file system again.
     bool isDirectory;
@@ -28,12 +33,28 @@ struct ItemList {
 
 extern ItemList itemList;
 
-// Resets the list, then fills it with the items of text.
-void ScanItems(const char* text, ScanMode mode);
+template <typename Char>
+const Char* ItemText(const Item& item);
+template <>
+inline const char* ItemText<char>(const Item& item)
+{
+    return item.text;
+}
+template <>
+inline const wchar_t* ItemText<wchar_t>(const Item& item)
+{
+    return item.wideText;
+}
 
-// The same for a text that ends at its NUL or after size bytes, whichever
+// Resets the list, then fills it with the items of text, in either kind.
+template <typename Char>
+void ScanItems(const Char* text, ScanMode mode);
+
+// The same for a text that ends at its NUL or after size units, whichever
 // comes first: a text block from another program need not hold a NUL.
-void ScanItemsInBlock(const char* text, size_t size, ScanMode mode);
+template <typename Char>
+void ScanItemsInBlock(const Char* text, size_t size, ScanMode mode);
 
 // 0 when text is a URL item, -1 when it is not.
-int CheckUrl(const char* text);
+template <typename Char>
+int CheckUrl(const Char* text);

@@ -7,21 +7,24 @@
 #include <windows.h>
 #include <string.h>
 
-#include "app/options.h"
 #include "expand/expand_template.h"
 #include "items/clipboard_open.h"
 #include "items/item_list.h"
 #include "output/save_output.h"
+#include "system/run_settings.h"
+#include "system/system_text.h"
+#include "system/text_rules.h"
 
+template <typename Char>
 struct Accumulation {
     HGLOBAL block;
-    char* text;
-    // Bytes in use, and bytes that the block holds.
+    Char* text;
+    // Units in use, and units that the block holds.
     SIZE_T size;
     SIZE_T capacity;
 };
 
-// Room for the first lines: most results fit without a resize.
+// Room for the first lines, in units: most results fit without a resize.
 constexpr SIZE_T kFirstCapacity = 64 * 1024;
 
 // Grows the block, when line and CR LF do not fit behind what it holds, to
@@ -29,24 +32,25 @@ constexpr SIZE_T kFirstCapacity = 64 * 1024;
 // would copy the whole result each time. A movable block may move while it
 // grows, so the address is taken again each time. False when the block could
 // not grow; it is then still the caller's.
-static bool AppendLine(Accumulation& result, const char* line)
+template <typename Char>
+static bool AppendLine(Accumulation<Char>& result, const Char* line)
 {
-    SIZE_T length = (SIZE_T)lstrlenA(line);
+    SIZE_T length = TextLength(line, kLineBufferSize);
     SIZE_T previous = result.size;
     SIZE_T size = previous + length + 2;
     if (size > result.capacity) {
         SIZE_T capacity = result.capacity < kFirstCapacity ? kFirstCapacity : 2 * result.capacity;
         if (capacity < size) capacity = size;
-        HGLOBAL grown = GlobalReAlloc(result.block, capacity, GMEM_MOVEABLE);
+        HGLOBAL grown = GlobalReAlloc(result.block, capacity * sizeof(Char), GMEM_MOVEABLE);
         if (!grown) return false;
         result.block = grown;
-        char* text = (char*)GlobalLock(grown);
+        Char* text = (Char*)GlobalLock(grown);
         if (!text) return false;
         result.text = text;
         result.capacity = capacity;
     }
     result.size = size;
-    memcpy(result.text + previous, line, length);
+    memcpy(result.text + previous, line, length * sizeof(Char));
     result.text[size - 2] = '\r';
     result.text[size - 1] = '\n';
     return true;
@@ -54,17 +58,18 @@ static bool AppendLine(Accumulation& result, const char* line)
 
 // The expander bounds its line to the buffer; the buffer's last byte is set
 // all the same so that no line is ever measured past it.
-static bool JoinLines(Accumulation& result, const char* templateText)
+template <typename Char>
+static bool JoinLines(Accumulation<Char>& result, const Char* templateText)
 {
     int count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
     for (int i = 0; i < count; ++i) {
-        char line[kLineBufferSize];
+        Char line[kLineBufferSize];
         ExpandItem(templateText, itemList.items[i], line);
-        line[kLineBufferSize - 1] = '\0';
+        line[kLineBufferSize - 1] = 0;
         if (!AppendLine(result, line)) return false;
     }
     // The NUL goes over the last CR; the LF behind it is no part of the text.
-    result.text[result.size - 2] = '\0';
+    result.text[result.size - 2] = 0;
     return true;
 }
 
@@ -92,11 +97,13 @@ static void PlaceOrFree(UINT format, HGLOBAL block)
 // The text goes with the system locale, whose code page is the ANSI one that
 // its bytes are in. Without it Windows would take the keyboard's language,
 // and programs that paste Unicode would read Shift-JIS names under an English
-// layout, or accented ones under a Japanese input method, as other letters.
-// Without a locale block the text still goes alone.
-static void PutOnClipboard(const char* text)
+// layout, or accented ones under a Japanese input method, as other letters;
+// for Unicode text Windows makes the ANSI form by it. Without a locale block
+// the text still goes alone.
+template <typename Char>
+static void PutOnClipboard(const Char* text, SIZE_T length)
 {
-    HGLOBAL block = CopyToClipboardBlock(text, (SIZE_T)lstrlenA(text) + 1);
+    HGLOBAL block = CopyToClipboardBlock(text, (length + 1) * sizeof(Char));
     if (!block) return;
     LCID systemLocale = GetSystemDefaultLCID();
     HGLOBAL locale = CopyToClipboardBlock(&systemLocale, sizeof(systemLocale));
@@ -107,23 +114,28 @@ static void PutOnClipboard(const char* text)
     }
     EmptyClipboard();
     MessageBeep(MB_ICONASTERISK);
-    PlaceOrFree(CF_TEXT, block);
+    PlaceOrFree(kClipboardTextFormat<Char>, block);
     PlaceOrFree(CF_LOCALE, locale);
     CloseClipboard();
 }
 
-void DeliverOutput(const char* templateText)
+template <typename Char>
+void DeliverOutput(const Char* templateText)
 {
     if (itemList.count < 1) return;
-    Accumulation result = {};
-    result.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, 1);
+    Accumulation<Char> result = {};
+    result.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(Char));
     if (!result.block) return;
     result.capacity = 1;
-    result.text = (char*)GlobalLock(result.block);
+    result.text = (Char*)GlobalLock(result.block);
     if (result.text && JoinLines(result, templateText)) {
-        if (runSettings.outputMode > Clipboard) SaveOutputToFile(result.text, runSettings.outputMode);
-        else PutOnClipboard(result.text);
+        OutputMode mode = SettingsOf(templateText).outputMode;
+        if (mode > Clipboard) SaveOutputToFile(result.text, mode);
+        else PutOnClipboard(result.text, result.size - 2);
     }
     GlobalUnlock(result.block);
     GlobalFree(result.block);
 }
+
+template void DeliverOutput(const char*);
+template void DeliverOutput(const wchar_t*);

@@ -1,6 +1,7 @@
 // Result assembly: the expanded lines of all items joined with CR LF, handed
-// to the clipboard as CF_TEXT with the system locale as CF_LOCALE, or to the
-// file writer.
+// to the clipboard as CF_TEXT, or in a run in Unicode as CF_UNICODETEXT, with
+// the system locale as CF_LOCALE, or to the file writer.
 #pragma once
 
-void DeliverOutput(const char* templateText);
+template <typename Char>
+void DeliverOutput(const Char* templateText);

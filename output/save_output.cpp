@@ -3,16 +3,18 @@
 // written as a file of its own beside the destination and takes its place
 // only when every byte is on disk; whatever fails on the way, the
 // destination is left with the old text or the new one, and a file that
-// holds the only copy of either is never removed.
+// holds the only copy of either is never removed. Written once for a name of
+// either kind of text; the bytes of the text are the caller's.
 #include "output/save_output.h"
 
 #include <windows.h>
 #include <commdlg.h>
-#include <shlwapi.h>
 
 #include "app/program_texts.h"
+#include "system/system_calls.h"
 #include "system/system_function.h"
 #include "system/system_text.h"
+#include "system/text_rules.h"
 
 constexpr int kFileNameBufferSize = 520;
 // Room for the name, a dot, the process id in hex, a dash, an attempt number
@@ -39,13 +41,12 @@ static int FilterLength(const char* filter)
 
 // The dialog is asked in Unicode: its ANSI form would hand back a look-alike
 // of a name that the code page cannot hold, and the text would be written to
-// that other file. Such a name is refused, as a cancel is.
-static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
+// that other file. A run in the code page refuses such a name, as a cancel.
+static bool AskForFileName(wchar_t (&name)[kFileNameBufferSize])
 {
     const char* filter = SaveAsFilter();
     wchar_t wideFilter[kFilterUnits];
     if (!TextToSystem(filter, FilterLength(filter), wideFilter, kFilterUnits)) return false;
-    wchar_t name[kFileNameBufferSize] = {};
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
     dialog.lpstrFilter = wideFilter;
@@ -54,7 +55,13 @@ static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
     dialog.lpstrDefExt = kDefaultExtension;
     auto getSaveFileName = LoadSystemFunctionAs<decltype(&GetSaveFileNameW)>("comdlg32.dll", "GetSaveFileNameW");
-    return getSaveFileName && getSaveFileName(&dialog) && NameFromSystem(name, fileName, sizeof(fileName));
+    return getSaveFileName && getSaveFileName(&dialog);
+}
+
+static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
+{
+    wchar_t name[kFileNameBufferSize] = {};
+    return AskForFileName(name) && NameFromSystem(name, fileName, kFileNameBufferSize);
 }
 
 // Antivirus scanners, search indexers and sync clients open a file for a
@@ -82,27 +89,34 @@ static bool Patiently(Attempt attempt)
     return true;
 }
 
-static bool Exists(const char* name) { return GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES; }
-
-static bool MovePatiently(const char* from, const char* to)
+template <typename Char>
+static bool Exists(const Char* name)
 {
-    return Patiently([&] { return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0; });
+    return FileAttributes(name) != INVALID_FILE_ATTRIBUTES;
 }
 
-static void DeletePatiently(const char* name)
+template <typename Char>
+static bool MovePatiently(const Char* from, const Char* to)
 {
-    Patiently([&] { return DeleteFileA(name) != 0; });
+    return Patiently([&] { return MoveFileOver(from, to); });
 }
 
+template <typename Char>
+static void DeletePatiently(const Char* name)
+{
+    Patiently([&] { return RemoveFile(name); });
+}
+
+template <typename Char>
 struct SaveFiles {
-    char destination[kFileNameBufferSize];  // the full path
+    Char destination[kFileNameBufferSize];  // the full path
     int nameAt;                              // where the destination's own name starts in it
     DWORD length;                            // of the new text
-    char temp[kSideNameBufferSize];
-    char backup[kSideNameBufferSize];
+    Char temp[kSideNameBufferSize];
+    Char backup[kSideNameBufferSize];
 };
 
-// The ANSI file functions refuse a path of MAX_PATH characters or more.
+// The file functions refuse a path of MAX_PATH units or more.
 constexpr int kLongestPath = MAX_PATH - 1;
 
 // A side file lies in the destination's folder, as the replace needs, under
@@ -112,13 +126,15 @@ constexpr int kLongestPath = MAX_PATH - 1;
 // "~<pid>-<attempt>.<extension>" in the same folder, which fits unless the
 // folder's own path comes within that much of the limit. False when neither
 // fits.
-static bool FormSideName(char (&name)[kSideNameBufferSize], const SaveFiles& files, int attempt, const char* extension)
+template <typename Char>
+static bool FormSideName(Char (&name)[kSideNameBufferSize], const SaveFiles<Char>& files, int attempt, const Char* extension)
 {
     DWORD pid = GetCurrentProcessId();
-    int length = wnsprintfA(name, sizeof(name), "%s.%lx-%d.%s", files.destination, pid, attempt, extension);
+    int length = FormatSideName(name, kSideNameBufferSize, files.destination, TEXT_AS(Char, "."), pid, attempt, extension);
     if (length > 0 && length <= kLongestPath) return true;
-    lstrcpynA(name, files.destination, files.nameAt + 1);
-    length = wnsprintfA(name + files.nameAt, (int)sizeof(name) - files.nameAt, "~%lx-%d.%s", pid, attempt, extension);
+    CopyText(name, files.destination, files.nameAt + 1);
+    length = FormatSideName(name + files.nameAt, kSideNameBufferSize - files.nameAt, TEXT_AS(Char, ""), TEXT_AS(Char, "~"),
+                            pid, attempt, extension);
     return length > 0 && files.nameAt + length <= kLongestPath;
 }
 
@@ -128,14 +144,15 @@ enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefuse
 // in place would, when it is read-only, a folder or open in another program
 // for longer than a moment. The handle keeps others out while the new file
 // is written.
-static DestinationState ClaimDestination(const char* fileName, HANDLE* claim)
+template <typename Char>
+static DestinationState ClaimDestination(const Char* fileName, HANDLE* claim)
 {
     // A folder or a read-only file refuses for good: nothing to wait for.
-    DWORD attributes = GetFileAttributesA(fileName);
+    DWORD attributes = FileAttributes(fileName);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
         return DestinationRefused;
     bool claimed = Patiently([&] {
-        *claim = CreateFileA(fileName, GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        *claim = CreateFileNamed(fileName, GENERIC_WRITE, 0, OPEN_EXISTING);
         return *claim != INVALID_HANDLE_VALUE;
     });
     if (claimed) return DestinationClaimed;
@@ -154,12 +171,13 @@ static bool WriteAll(HANDLE file, const char* text, DWORD length)
 // The new file, under the first side name that nothing in the folder has
 // yet; a name taken by a file or a folder is passed over. False when it
 // could not be created or written whole; nothing of it is then left.
-static bool WriteTempFile(SaveFiles& files, const char* text)
+template <typename Char>
+static bool WriteTempFile(SaveFiles<Char>& files, const char* text)
 {
     HANDLE temp = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kSideNameAttempts && temp == INVALID_HANDLE_VALUE; ++attempt) {
-        if (!FormSideName(files.temp, files, attempt, "tmp")) return false;
-        temp = CreateFileA(files.temp, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (!FormSideName(files.temp, files, attempt, TEXT_AS(Char, "tmp"))) return false;
+        temp = CreateFileNamed(files.temp, GENERIC_WRITE, 0, CREATE_NEW);
         if (temp == INVALID_HANDLE_VALUE && !Exists(files.temp)) return false;
     }
     if (temp == INVALID_HANDLE_VALUE) return false;
@@ -169,10 +187,11 @@ static bool WriteTempFile(SaveFiles& files, const char* text)
     return complete;
 }
 
-static bool FindFreeBackupName(SaveFiles& files)
+template <typename Char>
+static bool FindFreeBackupName(SaveFiles<Char>& files)
 {
     for (int attempt = 0; attempt < kSideNameAttempts; ++attempt) {
-        if (!FormSideName(files.backup, files, attempt, "bak")) return false;
+        if (!FormSideName(files.backup, files, attempt, TEXT_AS(Char, "bak"))) return false;
         if (!Exists(files.backup)) return true;
     }
     return false;
@@ -183,10 +202,11 @@ static bool FindFreeBackupName(SaveFiles& files)
 // the new file away meanwhile, and a failed replace may have left either
 // text in place. The backup, the old text's copy, is removed only when it
 // does; otherwise it may be the only copy left.
-static bool ConfirmInPlace(const SaveFiles& files)
+template <typename Char>
+static bool ConfirmInPlace(const SaveFiles<Char>& files)
 {
     WIN32_FILE_ATTRIBUTE_DATA found;
-    if (!GetFileAttributesExA(files.destination, GetFileExInfoStandard, &found) ||
+    if (!FileData(files.destination, &found) ||
         (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || found.nFileSizeHigh || found.nFileSizeLow != files.length)
         return false;
     if (files.backup[0]) DeletePatiently(files.backup);
@@ -198,7 +218,8 @@ static bool ConfirmInPlace(const SaveFiles& files)
 // backup name, with the old file gone). The files are read as they stand,
 // whatever the error said: the new file goes into place, or else the old one
 // goes back; when neither can move, both stay where they are.
-static bool SettleFailedReplace(const SaveFiles& files)
+template <typename Char>
+static bool SettleFailedReplace(const SaveFiles<Char>& files)
 {
     if (Exists(files.destination)) {
         if (!Exists(files.temp)) return ConfirmInPlace(files);
@@ -218,25 +239,22 @@ enum SaveOutcome { Saved, NotSaved, DestinationIsLink };
 
 // The written new file takes the destination's place. The old file goes to
 // a backup name first, so that no step of the replace can lose it.
-static SaveOutcome PutInPlace(SaveFiles& files, DestinationState state)
+template <typename Char>
+static SaveOutcome PutInPlace(SaveFiles<Char>& files, DestinationState state)
 {
     if (state == DestinationAbsent) {
         if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files) ? Saved : NotSaved;
         DeletePatiently(files.temp);
         return NotSaved;
     }
-    bool replaced = Patiently([&] {
-        return ReplaceFileA(files.destination, files.temp, files.backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                            nullptr) != 0;
-    });
+    bool replaced = Patiently([&] { return ReplaceFileKeeping(files.destination, files.temp, files.backup); });
     if (replaced) return ConfirmInPlace(files) ? Saved : NotSaved;
     DWORD error = GetLastError();
     if (Exists(files.destination) && Exists(files.temp) && !Exists(files.backup)) {
         // Without a replace, a move over the old file is the one step left
         // that cannot lose it: the file system does it whole or not at all.
-        if (IsReplaceMissing(error) &&
-            MoveFileExA(files.temp, files.destination, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            files.backup[0] = '\0';
+        if (IsReplaceMissing(error) && MoveFileOver(files.temp, files.destination)) {
+            files.backup[0] = 0;
             return ConfirmInPlace(files) ? Saved : NotSaved;
         }
         if (error == ERROR_SYMLINK_NOT_SUPPORTED) {
@@ -248,14 +266,15 @@ static SaveOutcome PutInPlace(SaveFiles& files, DestinationState state)
 }
 
 // The new text written beside the destination, then put in its place.
-static SaveOutcome SaveBeside(const char* fileName, const char* text)
+template <typename Char>
+static SaveOutcome SaveBeside(const Char* fileName, const char* text, DWORD textLength)
 {
-    SaveFiles files = {};
-    char* name = nullptr;
-    DWORD length = GetFullPathNameA(fileName, sizeof(files.destination), files.destination, &name);
-    if (!length || length >= sizeof(files.destination) || !name) return NotSaved;
+    SaveFiles<Char> files = {};
+    Char* name = nullptr;
+    DWORD length = FullPathName(fileName, kFileNameBufferSize, files.destination, &name);
+    if (!length || length >= (DWORD)kFileNameBufferSize || !name) return NotSaved;
     files.nameAt = (int)(name - files.destination);
-    files.length = (DWORD)lstrlenA(text);
+    files.length = textLength;
     HANDLE claim;
     DestinationState state = ClaimDestination(files.destination, &claim);
     if (state == DestinationRefused) return NotSaved;
@@ -266,51 +285,79 @@ static SaveOutcome SaveBeside(const char* fileName, const char* text)
     return named ? PutInPlace(files, state) : NotSaved;
 }
 
-// The file that the symbolic link fileName leads to, as a path that the ANSI
+// The file that the symbolic link fileName leads to, as a path that the file
 // functions take: the system writes it with "\\?\" before a drive and
 // "\\?\UNC\" for the "\\" of a share.
-static bool FindLinkTarget(const char* fileName, char (&target)[kFileNameBufferSize])
+template <typename Char>
+static bool FindLinkTarget(const Char* fileName, Char (&target)[kFileNameBufferSize])
 {
-    HANDLE file = CreateFileA(fileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileNamed(fileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return false;
-    char path[kFileNameBufferSize];
-    DWORD length = GetFinalPathNameByHandleA(file, path, sizeof(path), FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    Char path[kFileNameBufferSize];
+    DWORD length = FinalPathName(file, path, kFileNameBufferSize);
     CloseHandle(file);
-    if (!length || length >= sizeof(path)) return false;
-    const char* plain = path;
-    if (StrCmpNIA(path, "\\\\?\\UNC\\", 8) == 0) {
+    if (!length || length >= (DWORD)kFileNameBufferSize) return false;
+    const Char* plain = path;
+    if (StartsWithNoCase(path, TEXT_AS(Char, "\\\\?\\UNC\\"))) {
         path[6] = '\\';
         plain = path + 6;
-    } else if (StrCmpNA(path, "\\\\?\\", 4) == 0) {
+    } else if (StartsWithNoCase(path, TEXT_AS(Char, "\\\\?\\"))) {
         plain = path + 4;
     }
-    lstrcpynA(target, plain, sizeof(target));
+    CopyText(target, plain, kFileNameBufferSize);
     return true;
 }
 
-static bool ReplaceFileContent(const char* fileName, const char* text)
+template <typename Char>
+static bool ReplaceFileContent(const Char* fileName, const char* text, DWORD length)
 {
-    if (!fileName[0] || lstrlenA(fileName) >= kFileNameBufferSize) return false;
-    SaveOutcome outcome = SaveBeside(fileName, text);
+    if (!fileName[0] || TextLength(fileName, kFileNameBufferSize) >= (size_t)kFileNameBufferSize) return false;
+    SaveOutcome outcome = SaveBeside(fileName, text, length);
     if (outcome == DestinationIsLink) {
         // Replacing the link would make it a file of its own: the link stays
         // one, and the file it leads to gets the new text.
-        char target[kFileNameBufferSize];
-        outcome = FindLinkTarget(fileName, target) ? SaveBeside(target, text) : NotSaved;
+        Char target[kFileNameBufferSize];
+        outcome = FindLinkTarget(fileName, target) ? SaveBeside(target, text, length) : NotSaved;
     }
     return outcome == Saved;
 }
 
-int SaveOutputToFile(const char* resultText, OutputMode mode)
+// A run in the code page writes its bytes as they are; a run in Unicode
+// writes UTF-8, in a block of its own.
+struct FileBytes {
+    HGLOBAL block;
+    const char* text;
+    DWORD length;
+};
+
+static FileBytes BytesToWrite(const char* text) { return {nullptr, text, (DWORD)lstrlenA(text)}; }
+
+static FileBytes BytesToWrite(const wchar_t* text)
 {
-    char fileName[kFileNameBufferSize] = {};
+    FileBytes bytes = {Utf8FromText(text, &bytes.length), nullptr, 0};
+    if (bytes.block) bytes.text = (const char*)GlobalLock(bytes.block);
+    return bytes;
+}
+
+template <typename Char>
+int SaveOutputToFile(const Char* resultText, OutputMode mode)
+{
+    Char fileName[kFileNameBufferSize] = {};
     if (mode == AskForFile) {
         if (!AskForFileName(fileName)) return 0;
     } else {
-        lstrcpynA(fileName, runSettings.outputFilePath, sizeof(fileName));
+        CopyText(fileName, SettingsOf(resultText).outputFilePath, kFileNameBufferSize);
     }
-    if (!ReplaceFileContent(fileName, resultText)) return 0;
+    FileBytes bytes = BytesToWrite(resultText);
+    bool saved = bytes.text && ReplaceFileContent((const Char*)fileName, bytes.text, bytes.length);
+    if (bytes.block) {
+        GlobalUnlock(bytes.block);
+        GlobalFree(bytes.block);
+    }
+    if (!saved) return 0;
     MessageBeep(MB_ICONASTERISK);
     return 1;
 }
+
+template int SaveOutputToFile(const char*, OutputMode);
+template int SaveOutputToFile(const wchar_t*, OutputMode);

@@ -1,6 +1,9 @@
 // Saving the result text to the named file or to one picked in Save As.
 #pragma once
-#include "app/options.h"
+#include "system/run_settings.h"
 
-// 1 when the file was written, else 0.
-int SaveOutputToFile(const char* resultText, OutputMode mode);
+// 1 when the file was written, else 0. A run in the code page writes the
+// text's bytes as they are; a run in Unicode writes UTF-8, without a
+// byte-order mark, a lone surrogate as U+FFFD.
+template <typename Char>
+int SaveOutputToFile(const Char* resultText, OutputMode mode);

@@ -96,13 +96,61 @@ bool NameFromSystem(const wchar_t* name, char* out, int size)
     return false;
 }
 
+bool ModulePathFromSystem(wchar_t* path, int size)
+{
+    DWORD units = GetModuleFileNameW(nullptr, path, size);
+    if (units > 0 && units < (DWORD)size) return true;
+    if (size > 0) path[0] = L'\0';
+    return false;
+}
+
 bool ModulePathFromSystem(char* path, int size)
 {
     // The longest path that Windows gives, \\?\ form included.
     wchar_t wide[kCommandLineUnits];
-    DWORD units = GetModuleFileNameW(nullptr, wide, kCommandLineUnits);
-    if (units == 0 || units >= (DWORD)kCommandLineUnits) wide[0] = L'\0';
-    return wide[0] && NameFromSystem(wide, path, size);
+    return ModulePathFromSystem(wide, kCommandLineUnits) && NameFromSystem(wide, path, size);
+}
+
+bool DecodeTemplateFile(const char* bytes, int size, wchar_t* out, int capacity)
+{
+    int units = 0;
+    if (size >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
+        units = (size - 2) / 2;
+        if (units >= capacity) return false;
+        memcpy(out, bytes + 2, units * sizeof(wchar_t));
+    } else if (size > 0) {
+        bool marked = size >= 3 && memcmp(bytes, "\xEF\xBB\xBF", 3) == 0;
+        if (marked) {
+            bytes += 3;
+            size -= 3;
+        }
+        units = size ? MultiByteToWideChar(CP_UTF8, marked ? 0 : MB_ERR_INVALID_CHARS, bytes, size, out, capacity - 1) : 0;
+        if (units == 0 && size > 0 && !marked && GetLastError() == ERROR_NO_UNICODE_TRANSLATION)
+            units = MultiByteToWideChar(CP_ACP, 0, bytes, size, out, capacity - 1);
+        if (units == 0 && size > 0) return false;
+    }
+    out[units] = L'\0';
+    return true;
+}
+
+// Windows writes U+FFFD for a lone surrogate, as the file needs; the size is
+// asked first, so that no byte is cut.
+HGLOBAL Utf8FromText(const wchar_t* text, DWORD* length)
+{
+    *length = 0;
+    int units = (int)wcslen(text);
+    int size = units ? WideCharToMultiByte(CP_UTF8, 0, text, units, nullptr, 0, nullptr, nullptr) : 0;
+    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)size + 1);
+    char* bytes = block ? (char*)GlobalLock(block) : nullptr;
+    if (!bytes) {
+        if (block) GlobalFree(block);
+        return nullptr;
+    }
+    if (units) WideCharToMultiByte(CP_UTF8, 0, text, units, bytes, size, nullptr, nullptr);
+    bytes[size] = '\0';
+    GlobalUnlock(block);
+    *length = (DWORD)size;
+    return block;
 }
 
 bool TextToSystem(const char* text, int length, wchar_t* out, int size)
@@ -155,7 +203,15 @@ static HGLOBAL ConvertClipboardText(HANDLE unicode)
     return block;
 }
 
-HGLOBAL ClipboardTextFromSystem(bool* converted)
+template <>
+HGLOBAL ClipboardTextFromSystem<wchar_t>(bool* converted)
+{
+    *converted = false;
+    return GetClipboardData(CF_UNICODETEXT);
+}
+
+template <>
+HGLOBAL ClipboardTextFromSystem<char>(bool* converted)
 {
     *converted = PlacedAsUnicode();
     if (!*converted) return GetClipboardData(CF_TEXT);

@@ -42,6 +42,8 @@ const char* CommandLineFromSystem();
 // True when text[0, length) lies within the converted command line and holds
 // a stand-in; false for every other text.
 bool HoldsStandIn(const char* text, size_t length);
+// UTF-16 from the system is the text itself: it holds no stand-in.
+inline bool HoldsStandIn(const wchar_t*, size_t) { return false; }
 
 // The executable's full path; false, with path empty, when the code page
 // cannot hold it or it does not fit.
@@ -51,12 +53,33 @@ bool ModulePathFromSystem(char* path, int size);
 // code page cannot hold it or it does not fit.
 bool NameFromSystem(const wchar_t* name, char* out, int size);
 
+// The executable's full path in UTF-16; false, with path empty, when it does
+// not fit.
+bool ModulePathFromSystem(wchar_t* path, int size);
+
+// The bytes of a template file as UTF-16, at most size - 1 units and a NUL:
+// by a byte-order mark (UTF-8 or UTF-16 LE, the mark not part of the
+// template), else as UTF-8 where the bytes are valid UTF-8, as Notepad saves
+// by default, else in the ANSI code page. False when it does not fit.
+bool DecodeTemplateFile(const char* bytes, int size, wchar_t* out, int capacity);
+
+// text in UTF-8, without a byte-order mark, a lone surrogate as U+FFFD, in a
+// movable block of its own that the caller frees; *length is its byte count.
+// Null when the block cannot be had.
+HGLOBAL Utf8FromText(const wchar_t* text, DWORD* length);
+
 // text[0, length) in UTF-16 for a Unicode system call; false when it does not
 // fit in size units.
 bool TextToSystem(const char* text, int length, wchar_t* out, int size);
 
-// With the clipboard open: the block of its text in the code page, or null.
-// Text placed as CF_TEXT is that very block. Text placed as Unicode is
-// converted into a new block, each line that holds a character without an
-// exact form left empty; *converted is then true and the caller frees it.
+// The clipboard's format for text of each kind.
+template <typename Char>
+constexpr UINT kClipboardTextFormat = sizeof(Char) == 1 ? CF_TEXT : CF_UNICODETEXT;
+
+// With the clipboard open: the block of its text in the run's kind, or null.
+// In Unicode that is CF_UNICODETEXT. In the code page, text placed as
+// CF_TEXT is that very block; text placed as Unicode is converted into a new
+// block, each line that holds a character without an exact form left empty,
+// and *converted is then true and the caller frees it.
+template <typename Char>
 HGLOBAL ClipboardTextFromSystem(bool* converted);

@@ -1,0 +1,33 @@
+// RunSettings: the option values of one run, in the run's kind of text:
+// bytes of the ANSI code page (runSettings) or, with "/#u", UTF-16
+// (wideRunSettings). Written once by the options; read by the expander and
+// the output, which sit above this room and so need not reach up for them.
+#pragma once
+#include <wchar.h>
+
+enum OutputMode : int { Clipboard = 0, NamedFile = 1, AskForFile = 2 };
+
+// Limits in units of the run's text: bytes, or UTF-16 units.
+constexpr int kTemplateBufferSize = 2600;
+constexpr int kQuotedValueMaxLength = 518;
+constexpr int kInlineTemplateMaxLength = 1299;
+constexpr int kMarkerMaxLength = 10;
+
+template <typename Char>
+struct RunSettingsOf {
+    int clipboardSource;
+    OutputMode outputMode;
+    int showHelp;
+    int showVersion;
+    Char templateText[kTemplateBufferSize];
+    Char outputFilePath[kQuotedValueMaxLength + 1];
+    Char lineBreakMarker[kMarkerMaxLength + 1];
+};
+
+using RunSettings = RunSettingsOf<char>;
+
+extern RunSettings runSettings;
+extern RunSettingsOf<wchar_t> wideRunSettings;
+
+inline RunSettings& SettingsOf(const char*) { return runSettings; }
+inline RunSettingsOf<wchar_t>& SettingsOf(const wchar_t*) { return wideRunSettings; }
