@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <stdlib.h>
+
+#include <algorithm>
 #include <optional>
 #include <string>
 #include <vector>
@@ -114,11 +117,88 @@ std::string Fullwidth(const std::string& path)
     return out;
 }
 
+std::string Repeated(const std::string& text, int count)
+{
+    std::string out;
+    while (count-- > 0) out += text;
+    return out;
+}
+
+// Texts and names in UTF-8, with {dir}; {fw} is the scratch path in
+// fullwidth forms, {path:N} a name in it whose full path has N UTF-16 units,
+// {emoji:N} N emoji of two units each.
+class UnicodeRun : public RunOutput {
+protected:
+    std::string Expand(std::string text)
+    {
+        text = harness::WithFolder(text, scratch_.path());
+        for (size_t at; (at = text.find("{fw}")) != std::string::npos;) text.replace(at, 4, Fullwidth(scratch_.path()));
+        for (size_t at; (at = text.find("{emoji:")) != std::string::npos;)
+            text.replace(at, text.find('}', at) + 1 - at, Repeated("\xF0\x9F\x93\x81", atoi(text.c_str() + at + 7)));
+        for (size_t at; (at = text.find("{path:")) != std::string::npos;) {
+            // Folders of 60, as Wine's file system takes at most 255 bytes a name.
+            int units = atoi(text.c_str() + at + 6) - (int)scratch_.path().size() - 5;
+            std::string path;
+            for (; units > 0; units -= 61) path += Repeated("\xE8\xA1\xA8", std::min(units, 60)) + (units > 60 ? "\\" : "");
+            text.replace(at, text.find('}', at) + 1 - at, path + ".txt");
+        }
+        return text;
+    }
+
+    // Files, "|" between them, each "name" holding its own full name or
+    // "name=content" ("16:" before content held as UTF-16 LE with its mark);
+    // an .exe is a copy of Tavrel, the exe to run. Returns that exe or "".
+    std::string MakeFiles(const std::string& files)
+    {
+        std::string exe;
+        kept_.clear();
+        for (size_t at = 0, end = 0; end != std::string::npos && at < files.size(); at = end + 1) {
+            end = files.find('|', at);
+            std::string entry = Expand(files.substr(at, end - at));
+            size_t equals = entry.find('=', entry.find('.'));
+            std::string name = scratch_.Join(entry.substr(0, equals)), content = name;
+            if (equals != std::string::npos) content = entry.substr(equals + 1);
+            if (content.compare(0, 3, "16:") == 0) {
+                std::wstring wide = L"\xFEFF" + harness::Utf16(content.substr(3));
+                content.assign((const char*)wide.data(), wide.size() * sizeof(wchar_t));
+            }
+            std::wstring wide = L"\\\\?\\" + harness::Utf16(name);
+            for (size_t folder = wide.find(L'\\', 4 + scratch_.path().size() + 1); folder != std::wstring::npos;
+                 folder = wide.find(L'\\', folder + 1))
+                CreateDirectoryW(wide.substr(0, folder).c_str(), nullptr);
+            if (name.compare(name.size() - 4, 4, ".exe") == 0) {
+                exe = name;
+                CopyFileW(harness::Utf16(harness::BuiltTavrelPath()).c_str(), wide.c_str(), FALSE);
+                continue;
+            }
+            HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+            DWORD written = 0;
+            WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
+            CloseHandle(file);
+            kept_.push_back({name, content});
+        }
+        return exe;
+    }
+
+    static std::string ReadNamed(const std::string& name)
+    {
+        HANDLE file = CreateFileW(harness::Utf16(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+        char bytes[16384] = {};
+        DWORD read = 0;
+        ReadFile(file, bytes, sizeof(bytes), &read, nullptr);
+        CloseHandle(file);
+        return std::string(bytes, read);
+    }
+
+    struct Kept {
+        std::string name, content;
+    };
+    std::vector<Kept> kept_;
+};
+
 // Names that the code page cannot hold, started as Explorer starts the exe,
 // in Unicode, each beside the look-alike that Windows' best fit makes of it.
-// Texts and names in UTF-8; the files, "|" between them, hold their own
-// names and keep them; an .exe is a copy of Tavrel run instead of it.
-TEST_F(RunOutput, NoLookAlikeOfANameTheCodePageCannotHold)
+TEST_F(UnicodeRun, NoLookAlikeOfANameTheCodePageCannotHold)
 {
     struct Case {
         UINT codePage;
@@ -143,44 +223,65 @@ TEST_F(RunOutput, NoLookAlikeOfANameTheCodePageCannotHold)
         {1252, "Łódź\\x.exe|Lódz\\x.ini", "", "{dir}\\alpha.txt", "{dir}\\alpha.txt"},
         {932, "résumé\\x.exe|resume\\x.ini", "", "{dir}\\alpha.txt", "{dir}\\alpha.txt"},
     };
-    auto expand = [&](std::string text) {
-        text = harness::WithFolder(text, scratch_.path());
-        for (size_t at; (at = text.find("{fw}")) != std::string::npos;) text.replace(at, 4, Fullwidth(scratch_.path()));
-        return text;
+    for (const Case& c : cases) {
+        if (c.codePage != GetACP()) continue;
+        std::string exe = MakeFiles(c.files);
+        harness::SetClipboardText(kClipboardSentinel);
+        if (c.unicodeClipboard[0]) harness::SetClipboardText(Expand(c.unicodeClipboard), true);
+        tail_ = Expand(c.tail);
+        EXPECT_EQ(0u, harness::RunTavrel(tail_, scratch_.path(), exe, true)) << tail_;
+        ExpectClipboard(Expand(c.expected));
+        for (const Kept& file : kept_) EXPECT_EQ(file.content, ReadNamed(file.name)) << "tail: " << tail_;
+    }
+}
+
+// A run in Unicode: names in every script, in by the command line and the
+// clipboard, out to the clipboard as UTF-16 and to a file as UTF-8 (outputs
+// compared in UTF-8); template files by their encoding; the limits in units.
+TEST_F(UnicodeRun, NamesInEveryScript)
+{
+    struct Case {
+        UINT codePage;  // 0: both
+        const char* files;
+        const char* unicodeClipboard;
+        const char* tail;
+        const char* expected;
+        const char* outputFile;
+    } cases[] = {
+        {0, "報告書.xlsx|Café.docx|Ωμέγα.txt|Жук.txt|한국어.txt|📁 notes.txt", "",
+         "/#u /#o=%^N {dir}\\報告書.xlsx {dir}\\Café.docx {dir}\\Ωμέγα.txt {dir}\\Жук.txt {dir}\\한국어.txt \"{dir}\\📁 notes.txt\"",
+         "報告書.xlsx\r\nCafé.docx\r\nΩμέγα.txt\r\nЖук.txt\r\n한국어.txt\r\n📁 notes.txt", ""},
+        {0, "Ωμέγα.d\\Жук.txt", "", "/#U /#o=%^P|%^-P|%^D|%^-D|%^F|%^N|%^E|%^A|%^B {dir}\\Ωμέγα.d\\Жук.txt",
+         "{dir}\\Ωμέγα.d\\Жук.txt|{dir}\\Ωμέγα.d\\Жук.txt|{dir}\\Ωμέγα.d\\|{dir}\\Ωμέγα.d|Ωμέγα|Жук.txt|.txt|Жук|"
+         "{dir}\\Ωμέγα.d\\Жук", ""},
+        {0, "報告書.xlsx|📁 notes.txt", "{dir}\\報告書.xlsx\r\n{dir}\\📁 notes.txt\r\nhttp://例え.jp/パス", "/#c /#o=%^A%^G /#u",
+         "報告書%^G\r\n📁 notes%^G\r\n%^A例え.jp", ""},
+        {0, "報告書.xlsx|Жук.txt", "", "/#u /#f=\"{dir}\\выход.txt\" /#o=%^N {dir}\\報告書.xlsx {dir}\\Жук.txt",
+         "報告書.xlsx\r\nЖук.txt", "выход.txt"},
+        // Template files: UTF-8 with and without its mark, UTF-16 LE, and
+        // bytes that are no UTF-8, in the code page; the marker's default.
+        {0, "한.txt|t.txt=\xEF\xBB\xBF%^A[↓]é", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한\r\né", ""},
+        {0, "한.txt|t.txt=%^A→", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한→", ""},
+        {0, "한.txt|t.txt=16:%^A→", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한→", ""},
+        {1252, "한.txt|t.txt=%^A\xE9", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한é", ""},
+        {932, "한.txt|t.txt=%^A\x95\x5C", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한表", ""},
+        // 259 units and 260; a pair at the cut of the inline template.
+        {0, "{path:259}|{path:260}", "", "/#u {dir}\\{path:259} {dir}\\{path:260} /#o=%^P", "{dir}\\{path:259}", ""},
+        {0, "", "", "/#u {dir}\\alpha.txt /#o=xx{emoji:650}", "xx{emoji:648}", ""},
+        // A copy of the exe in a folder that no code page holds.
+        {0, "한국\\x.exe|한국\\x.ini=%^A!", "", "/#u {dir}\\alpha.txt", "alpha!", ""},
     };
     for (const Case& c : cases) {
         if (c.codePage && c.codePage != GetACP()) continue;
-        std::string exe, files = expand(c.files);
-        std::vector<std::string> kept;
-        for (size_t at = 0, end = 0; end != std::string::npos && at < files.size(); at = end + 1) {
-            end = files.find('|', at);
-            std::string name = scratch_.Join(files.substr(at, end - at));
-            std::wstring wide = harness::Utf16(name);
-            CreateDirectoryW(wide.substr(0, wide.rfind(L'\\')).c_str(), nullptr);
-            if (name.compare(name.size() - 4, 4, ".exe") == 0) {
-                exe = name;
-                CopyFileW(harness::Utf16(harness::BuiltTavrelPath()).c_str(), wide.c_str(), FALSE);
-                continue;
-            }
-            HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-            DWORD written = 0;
-            WriteFile(file, name.data(), (DWORD)name.size(), &written, nullptr);
-            CloseHandle(file);
-            kept.push_back(name);
-        }
+        std::string exe = MakeFiles(c.files);
         harness::SetClipboardText(kClipboardSentinel);
-        if (c.unicodeClipboard[0]) harness::SetClipboardText(expand(c.unicodeClipboard), true);
-        tail_ = expand(c.tail);
+        if (c.unicodeClipboard[0]) harness::SetClipboardText(Expand(c.unicodeClipboard), true);
+        tail_ = Expand(c.tail);
         EXPECT_EQ(0u, harness::RunTavrel(tail_, scratch_.path(), exe, true)) << tail_;
-        ExpectClipboard(expand(c.expected));
-        for (const std::string& name : kept) {
-            HANDLE file = CreateFileW(harness::Utf16(name).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-            char bytes[600] = {};
-            DWORD read = 0;
-            ReadFile(file, bytes, sizeof(bytes), &read, nullptr);
-            CloseHandle(file);
-            EXPECT_EQ(name, std::string(bytes, read)) << "tail: " << tail_;
-        }
+        std::string got, expected = Expand(c.expected);
+        if (c.outputFile[0]) got = ReadNamed(scratch_.Join(c.outputFile));
+        else harness::ReadClipboardText(&got, true);
+        EXPECT_EQ(expected, got) << "tail: " << tail_;
     }
 }
 

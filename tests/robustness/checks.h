@@ -176,14 +176,23 @@ inline std::vector<std::string> ItemLines(const std::string& result, bool sentin
     return lines;
 }
 
+// Bytes, or in a run in Unicode UTF-16 units of the UTF-8 text.
+inline size_t Units(const std::string& text, const Scenario& scenario)
+{
+    if (!scenario.unicodeMode) return text.size();
+    size_t units = 0;
+    for (unsigned char c : text) units += (c & 0xC0) != 0x80 ? 1 + (c >= 0xF0) : 0;
+    return units;
+}
+
 inline void CheckDelivered(const std::string& where, const std::string& result, const Scenario& scenario,
                            std::vector<std::string>* faults)
 {
-    if (result.size() > kResultLimit) {
+    if (Units(result, scenario) > kResultLimit) {
         faults->push_back(where + " got " + std::to_string(result.size()) + " bytes, more than 1000 lines of 3899 can hold");
         return;
     }
-    if (FindNoCase(result, "lookalike") != std::string::npos)
+    if (!scenario.unicodeMode && FindNoCase(result, "lookalike") != std::string::npos)
         faults->push_back(where + " holds the look-alike of a name that the code page cannot hold");
     if (!scenario.sentinel) return;
     std::vector<std::string> lines = ItemLines(result, true);
@@ -192,7 +201,7 @@ inline void CheckDelivered(const std::string& where, const std::string& result, 
         faults->push_back(where + " got " + std::to_string(lines.size()) + " item lines, expected " +
                           std::to_string(scenario.knownItems));
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (lines[i].size() > kLineLimit) {
+        if (Units(lines[i], scenario) > kLineLimit) {
             faults->push_back(where + ": item line " + std::to_string(i + 1) + " has " + std::to_string(lines[i].size()) +
                               " bytes");
             break;
@@ -207,7 +216,7 @@ inline void CheckOutput(const Scenario& scenario, const std::string& clipboardBe
 {
     std::string clipboard;
     bool toClipboard = false;
-    if (!harness::ReadClipboardText(&clipboard)) faults->push_back("the clipboard holds no text after the run");
+    if (!harness::ReadClipboardText(&clipboard, scenario.unicodeMode)) faults->push_back("the clipboard holds no text after the run");
     else if (clipboard != clipboardBefore) {
         toClipboard = true;
         CheckDelivered("the clipboard", clipboard, scenario, faults);

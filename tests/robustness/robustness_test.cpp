@@ -85,7 +85,7 @@ std::vector<std::string> RunSeed(uint64_t seed, bool replay, Scenario* scenario)
     if (replay) printf("%s", Describe(*scenario).c_str());
     harness::SetClipboardText(scenario->clipboardText, scenario->unicode);
     std::string clipboardBefore;
-    harness::ReadClipboardText(&clipboardBefore);
+    harness::ReadClipboardText(&clipboardBefore, scenario->unicodeMode);
     robustness::Snapshot before = robustness::TakeSnapshot(scratch.path());
 
     robustness::RunResult run = robustness::RunWatched(scenario->exe, scenario->commandLine, scratch.path(), 0, scenario->unicode);

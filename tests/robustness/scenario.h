@@ -46,6 +46,9 @@ struct Scenario {
     // given to the system in Unicode, and hold names that the code page
     // cannot hold.
     bool unicode = false;
+    // With "/#u": the names are items in their own right, and the output is
+    // UTF-16 on the clipboard and UTF-8 in a file.
+    bool unicodeMode = false;
     // The templates and settings of the run, already escaped, for a replay.
     std::vector<std::string> notes;
 };
@@ -436,6 +439,7 @@ private:
         std::set<size_t> keep(optionOffsets_.begin(), optionOffsets_.end());
         if (scenario_.sentinel) MaskOptions(line, "otr", keep);
         if (!certainItem_) MaskOptions(line, "vh", {});
+        MaskOptions(line, "u", {});
         for (size_t at = 0; (at = FindNoCase(line, "/#f", at)) != std::string::npos; ++at)
             if (line.compare(at + 3, 2, "=\"") != 0) line[at + 1] = '_';
         size_t chosen = ChooseOutputOption();
@@ -472,6 +476,8 @@ private:
         scenario_.exe = Utf8(scenario_.exe);
         scenario_.commandLine = Utf8(scenario_.commandLine);
         scenario_.clipboardText = Utf8(scenario_.clipboardText);
+        scenario_.unicodeMode = random_.OneIn(2);
+        if (scenario_.unicodeMode) scenario_.commandLine += " /#u";
         for (int n = random_.Between(1, 4); n > 0; --n) {
             std::string name = ForeignName(random_, tree_.root);
             switch (random_.Below(clipboard ? 2 : 3)) {
@@ -479,7 +485,7 @@ private:
             case 1: name = "http://example.com/" + name.substr(tree_.root.size() + 1); break;
             default:
                 name = "/#f=\"" + name + "\"";
-                scenario_.mustDeliver &= !scenario_.outputFile.empty();
+                scenario_.mustDeliver &= !scenario_.outputFile.empty() || scenario_.unicodeMode;
             }
             if (clipboard) scenario_.clipboardText = name + "\r\n" + scenario_.clipboardText;
             else scenario_.commandLine += " " + name;

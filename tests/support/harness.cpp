@@ -175,14 +175,21 @@ static bool OpenClipboardForTest()
     return false;
 }
 
-bool ReadClipboardText(std::string* text)
+bool ReadClipboardText(std::string* text, bool utf8)
 {
     text->clear();
     if (!OpenClipboardForTest()) return false;
     bool found = false;
-    if (HANDLE data = GetClipboardData(CF_TEXT)) {
+    if (HANDLE data = GetClipboardData(utf8 ? CF_UNICODETEXT : CF_TEXT)) {
         if (const char* bytes = (const char*)GlobalLock(data)) {
-            text->assign(bytes, strnlen(bytes, GlobalSize(data)));
+            if (utf8) {
+                const wchar_t* wide = (const wchar_t*)bytes;
+                int units = (int)wcsnlen(wide, GlobalSize(data) / 2);
+                text->resize(units * 3);
+                text->resize(WideCharToMultiByte(CP_UTF8, 0, wide, units, &(*text)[0], units * 3, nullptr, nullptr));
+            } else {
+                text->assign(bytes, strnlen(bytes, GlobalSize(data)));
+            }
             found = true;
             GlobalUnlock(data);
         }

@@ -77,7 +77,7 @@ constexpr DWORD kGiveUpOnHeldClipboardMs = 1500;
 extern void (*ReportSetUpFailure)(const std::string& what);
 
 // The clipboard's CF_TEXT bytes up to their NUL; false when it offers none.
-bool ReadClipboardText(std::string* text);
+bool ReadClipboardText(std::string* text, bool utf8 = false);
 // Reports a failure to open the clipboard or to put text on it.
 void SetClipboardText(const std::string& text, bool utf8 = false);
 // Leaves a bitmap and no text on the clipboard.
