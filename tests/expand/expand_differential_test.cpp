@@ -1,10 +1,12 @@
-// ExpandTemplate against the reference expander (reference_expansion.h) on
+// ExpandTemplate, and ExpandItem in a run in Unicode, against the reference
+// expander (reference_expansion.h) on
 // thousands of generated templates and items: placeholders of both kinds in
 // any letter case, partial tokens, markers, double-byte characters and lone
 // lead bytes, and names and URLs that form new tokens with their neighbours
 // or hold their own. Where the reference as written ends within 3899 bytes
 // the lines must be the same bytes; elsewhere they must be those of the
-// reference's Bounded mode.
+// reference's Bounded mode. The Unicode cases are the same cases in UTF-16,
+// with surrogate pairs and lone surrogates put in.
 #include <gtest/gtest.h>
 #include <string.h>
 
@@ -22,12 +24,14 @@ using harness::Escaped;
 
 namespace {
 
-struct Case {
-    std::string templateText;
-    std::string item;
+template <typename Char>
+struct CaseOf {
+    std::basic_string<Char> templateText;
+    std::basic_string<Char> item;
     ItemKind kind;
-    std::string marker;
+    std::basic_string<Char> marker;
 };
+using Case = CaseOf<char>;
 
 const std::vector<std::string> kFileTokens = {"%^P", "%^-P", "%^D", "%^-D", "%^F", "%^N", "%^E", "%^A", "%^B"};
 const std::vector<std::string> kUrlTokens = {"%^F", "%^G", "%^H",  "%^I", "%^J",
@@ -143,6 +147,25 @@ Case MakeCase(std::mt19937& rng, const std::vector<std::string>& directories)
     return c;
 }
 
+std::wstring Widened(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size() + 1, &wide[0], (int)wide.size()) - 1);
+    return wide;
+}
+
+// The case in UTF-16, now and then with an emoji or a lone surrogate in the
+// template or in a File item's name.
+CaseOf<wchar_t> Widened(std::mt19937& rng, const Case& c)
+{
+    static const std::vector<std::wstring> fragments = {L"\xD83D\xDCC1", L"\xD83D", L"\xDCC1", L"\xD83D\xD83D\xDCC1"};
+    CaseOf<wchar_t> w = {Widened(c.templateText), Widened(c.item), c.kind, Widened(c.marker)};
+    if (Chance(rng, 30)) w.templateText.insert(Between(rng, 0, (int)w.templateText.size()), Pick(rng, fragments));
+    if (c.kind == File && Chance(rng, 20)) w.item += Pick(rng, fragments);
+    return w;
+}
+
+// The line, with a guard of poison behind it that must stay.
 std::string Expanded(const Case& c)
 {
     lstrcpynA(runSettings.lineBreakMarker, c.marker.c_str(), sizeof(runSettings.lineBreakMarker));
@@ -153,10 +176,65 @@ std::string Expanded(const Case& c)
     return std::string(line, strnlen(line, sizeof(line)));
 }
 
-std::string Describe(const Case& c)
+std::wstring Expanded(const CaseOf<wchar_t>& c)
 {
-    return "template \"" + Escaped(c.templateText) + "\"\n  item \"" + Escaped(c.item) + "\" (" +
-           (c.kind == File ? "File" : "Url") + ")\n  marker \"" + Escaped(c.marker) + "\"";
+    lstrcpynW(wideRunSettings.lineBreakMarker, c.marker.c_str(), kMarkerMaxLength + 1);
+    Item item = {};
+    item.kind = c.kind;
+    lstrcpynW(item.wideText, c.item.c_str(), kItemMaxLength + 1);
+    item.isDirectory = c.kind == File && PathIsDirectoryW(item.wideText);
+    wchar_t line[kLineBufferSize];
+    wmemset(line, 0xCCCC, kLineBufferSize);
+    ExpandItem(c.templateText.c_str(), item, line);
+    EXPECT_LT(wcsnlen(line, kLineBufferSize), (size_t)kLineBufferSize) << "no NUL in the line";
+    return std::wstring(line, wcsnlen(line, kLineBufferSize));
+}
+
+std::string Shown(const std::string& text) { return Escaped(text); }
+std::string Shown(const std::wstring& text)
+{
+    std::string shown;
+    for (wchar_t unit : text) {
+        char hex[8];
+        snprintf(hex, sizeof(hex), "\\u%04X", (unsigned)unit);
+        shown += unit >= 0x20 && unit < 0x7F ? std::string(1, (char)unit) : hex;
+    }
+    return shown;
+}
+
+template <typename Char>
+std::string Describe(const CaseOf<Char>& c)
+{
+    return "template \"" + Shown(c.templateText) + "\"\n  item \"" + Shown(c.item) + "\" (" +
+           (c.kind == File ? "File" : "Url") + ")\n  marker \"" + Shown(c.marker) + "\"";
+}
+
+struct Counts {
+    int sameAsWritten = 0, bounded = 0, endless = 0, overran = 0, failures = 0;
+};
+
+// Expands the case and holds it to the reference: the rules as written where
+// they end within 3899 units, else the reference's Bounded mode.
+template <typename Char>
+void Compare(int index, const CaseOf<Char>& c, Counts* counts)
+{
+    std::basic_string<Char> got = Expanded(c);
+    auto asWritten = reference::ExpandOf(c.templateText, c.item, c.kind, c.marker, reference::Mode::AsWritten);
+    std::basic_string<Char> expected = asWritten.line;
+    if (!asWritten.endless && !asWritten.overran) {
+        ++counts->sameAsWritten;
+    } else {
+        ++counts->bounded;
+        counts->endless += asWritten.endless;
+        counts->overran += asWritten.overran;
+        auto defined = reference::ExpandOf(c.templateText, c.item, c.kind, c.marker, reference::Mode::Bounded);
+        ASSERT_FALSE(defined.endless) << "the bounded reference did not end for case " << index << "\n  " << Describe(c);
+        expected = defined.line;
+    }
+    if (got == expected) return;
+    ++counts->failures;
+    ADD_FAILURE() << "case " << index << (asWritten.endless || asWritten.overran ? " (bounded)" : "") << "\n  "
+                  << Describe(c) << "\n  got      \"" << Shown(got) << "\"\n  expected \"" << Shown(expected) << "\"";
 }
 
 // Real directories, so that "%^P" appends its backslash, with names that
@@ -174,41 +252,21 @@ TEST(ExpandDifferential, SameBytesAsTheReference)
     harness::ScratchFolder scratch;
     const std::vector<std::string> directories = MakeDirectories(scratch);
     std::mt19937 rng(20240611);
-    int sameAsWritten = 0, bounded = 0, endless = 0, overran = 0, failures = 0;
+    Counts ansi, unicode;
     const int kCases = 6000;
-    for (int i = 0; i < kCases && failures < 5; ++i) {
+    for (int i = 0; i < kCases && ansi.failures + unicode.failures < 5; ++i) {
         Case c = MakeCase(rng, directories);
-        std::string got = Expanded(c);
-        reference::Expansion asWritten = reference::Expand(c.templateText, c.item, c.kind, c.marker,
-                                                           reference::Mode::AsWritten);
-        std::string expected;
-        if (!asWritten.endless && !asWritten.overran) {
-            ++sameAsWritten;
-            expected = asWritten.line;
-        } else {
-            ++bounded;
-            endless += asWritten.endless;
-            overran += asWritten.overran;
-            reference::Expansion defined = reference::Expand(c.templateText, c.item, c.kind, c.marker,
-                                                             reference::Mode::Bounded);
-            ASSERT_FALSE(defined.endless) << "the bounded reference did not end for case " << i << "\n  "
-                                          << Describe(c);
-            expected = defined.line;
-        }
-        if (got != expected) {
-            ++failures;
-            ADD_FAILURE() << "case " << i << (asWritten.endless || asWritten.overran ? " (bounded)" : "") << "\n  "
-                          << Describe(c) << "\n  got      \"" << Escaped(got) << "\"\n  expected \""
-                          << Escaped(expected) << "\"";
-        }
+        Compare(i, c, &ansi);
+        Compare(i, Widened(rng, c), &unicode);
     }
     lstrcpynA(runSettings.lineBreakMarker, kDefaultLineBreakMarker, sizeof(runSettings.lineBreakMarker));
-    printf("  %d cases the same as the reference as written, %d bounded (%d never ending, %d over 3899 bytes)\n",
-           sameAsWritten, bounded, endless, overran);
+    for (const Counts* counts : {&ansi, &unicode})
+        printf("  %d cases the same as the reference as written, %d bounded (%d never ending, %d over 3899 units)\n",
+               counts->sameAsWritten, counts->bounded, counts->endless, counts->overran);
     // The generator must keep reaching every kind of case.
-    EXPECT_GT(sameAsWritten, kCases * 3 / 4);
-    EXPECT_GT(endless, kCases / 50);
-    EXPECT_GT(overran, kCases / 100);
+    EXPECT_GT(ansi.sameAsWritten, kCases * 3 / 4);
+    EXPECT_GT(ansi.endless, kCases / 50);
+    EXPECT_GT(ansi.overran, kCases / 100);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // A reference expander written as plainly as the expansion rules read: after
 // every replacement a pass searches the whole line again from its beginning
-// (StrStrIA) and rebuilds it in an unbounded std::string. The differential
+// (StrStrIA, or StrStrIW for UTF-16) and rebuilds it in an unbounded string
+// of its kind of text. The differential
 // test holds ExpandTemplate to it; the benchmark times it as the figure to
 // beat. Quadratic on purpose.
 // It takes an item's parts from the product's own SplitPath and DecomposeUrl,
@@ -17,6 +18,7 @@
 #include "expand/split_path.h"
 #include "expand/url_decompose.h"
 #include "items/item_list.h"
+#include "system/text_rules.h"
 
 namespace reference {
 
@@ -32,8 +34,9 @@ enum class Mode {
     Bounded,
 };
 
-struct Expansion {
-    std::string line;
+template <typename Char>
+struct ExpansionOf {
+    std::basic_string<Char> line;
     // A pass would never end: its value holds its token, or it made more
     // replacements than kStepLimit.
     bool endless = false;
@@ -42,28 +45,41 @@ struct Expansion {
     bool overran = false;
 };
 
+using Expansion = ExpansionOf<char>;
+
+inline const char* Find(const char* text, const char* token) { return StrStrIA(text, token); }
+inline const wchar_t* Find(const wchar_t* text, const wchar_t* token) { return StrStrIW(text, token); }
+inline const char* NextChar(const char* at) { return CharNextA(at); }
+inline const wchar_t* NextChar(const wchar_t* at) { return at + CharWidth(at); }
+inline bool IsDirectory(const char* path) { return PathIsDirectoryA(path); }
+inline bool IsDirectory(const wchar_t* path) { return PathIsDirectoryW(path); }
+inline void AppendBackslash(char* path) { PathAddBackslashA(path); }
+inline void AppendBackslash(wchar_t* path) { PathAddBackslashW(path); }
+
 // A pass that makes more replacements than this is taken for one that never
 // ends.
 constexpr int kStepLimit = 3000;
 
-inline size_t CharBoundaryAtOrAfter(const std::string& text, size_t from, size_t atLeast)
+template <typename Char>
+size_t CharBoundaryAtOrAfter(const std::basic_string<Char>& text, size_t from, size_t atLeast)
 {
-    const char* base = text.c_str();
-    while (from < atLeast) from = CharNextA(base + from) - base;
+    const Char* base = text.c_str();
+    while (from < atLeast) from = NextChar(base + from) - base;
     return from;
 }
 
-inline void Pass(Expansion& e, const std::string& token, const std::string& value, Mode mode)
+template <typename Char>
+void Pass(ExpansionOf<Char>& e, const std::basic_string<Char>& token, const std::basic_string<Char>& value, Mode mode)
 {
-    const bool valueHoldsToken = StrStrIA(value.c_str(), token.c_str()) != nullptr;
+    const bool valueHoldsToken = Find(value.c_str(), token.c_str()) != nullptr;
     size_t from = 0;
     for (int steps = 0;; ++steps) {
         if (steps == kStepLimit) {
             e.endless = true;
             return;
         }
-        const char* base = e.line.c_str();
-        const char* hit = StrStrIA(base + from, token.c_str());
+        const Char* base = e.line.c_str();
+        const Char* hit = Find(base + from, token.c_str());
         if (!hit) return;
         // Each replacement would leave an occurrence inside the value.
         if (mode == Mode::AsWritten && valueHoldsToken) {
@@ -71,7 +87,7 @@ inline void Pass(Expansion& e, const std::string& token, const std::string& valu
             return;
         }
         size_t at = hit - base;
-        std::string next = e.line.substr(0, at) + value + e.line.substr(at + token.size());
+        std::basic_string<Char> next = e.line.substr(0, at) + value + e.line.substr(at + token.size());
         if (next.size() > kLineMaxLength) {
             e.overran = true;
             return;
@@ -81,68 +97,84 @@ inline void Pass(Expansion& e, const std::string& token, const std::string& valu
     }
 }
 
-inline std::string DropFinalBackslashByte(std::string text)
+template <typename Char>
+std::basic_string<Char> DropFinalBackslashByte(std::basic_string<Char> text)
 {
     if (!text.empty() && text.back() == '\\') text.pop_back();
     return text;
 }
 
-inline void FilePasses(Expansion& e, const std::string& item, Mode mode)
-{
-    PathParts parts;
-    SplitPath(item.c_str(), &parts);
-    const std::string driveFolder = std::string(parts.drive) + parts.folder;
+// A token or value of either kind, as a string of that kind.
+#define TEXT_OF(text) std::basic_string<Char>(TEXT_AS(Char, text))
 
-    std::string path = item;
-    if (PathIsDirectoryA(item.c_str()) && item.size() + 2 <= MAX_PATH) {
-        char withBackslash[MAX_PATH + 1];
-        lstrcpynA(withBackslash, item.c_str(), sizeof(withBackslash));
-        PathAddBackslashA(withBackslash);
+template <typename Char>
+void FilePasses(ExpansionOf<Char>& e, const std::basic_string<Char>& item, Mode mode)
+{
+    using String = std::basic_string<Char>;
+    PathPartsOf<Char> parts;
+    SplitPath(item.c_str(), &parts);
+    const String driveFolder = String(parts.drive) + parts.folder;
+
+    String path = item;
+    if (IsDirectory(item.c_str()) && item.size() + 2 <= MAX_PATH) {
+        Char withBackslash[MAX_PATH + 1] = {};
+        item.copy(withBackslash, MAX_PATH);
+        AppendBackslash(withBackslash);
         path = withBackslash;
     }
-    PathParts folder;
+    PathPartsOf<Char> folder;
     SplitPath(DropFinalBackslashByte(driveFolder).c_str(), &folder);
 
-    Pass(e, "%^P", path, mode);
-    Pass(e, "%^-P", item, mode);
-    Pass(e, "%^D", driveFolder, mode);
-    Pass(e, "%^-D", DropFinalBackslashByte(driveFolder), mode);
-    Pass(e, "%^F", folder.name, mode);
-    Pass(e, "%^N", std::string(parts.name) + parts.extension, mode);
-    Pass(e, "%^E", parts.extension, mode);
-    Pass(e, "%^A", parts.name, mode);
-    Pass(e, "%^B", driveFolder + parts.name, mode);
+    Pass(e, TEXT_OF("%^P"), path, mode);
+    Pass(e, TEXT_OF("%^-P"), item, mode);
+    Pass(e, TEXT_OF("%^D"), driveFolder, mode);
+    Pass(e, TEXT_OF("%^-D"), DropFinalBackslashByte(driveFolder), mode);
+    Pass(e, TEXT_OF("%^F"), String(folder.name), mode);
+    Pass(e, TEXT_OF("%^N"), String(parts.name) + parts.extension, mode);
+    Pass(e, TEXT_OF("%^E"), String(parts.extension), mode);
+    Pass(e, TEXT_OF("%^A"), String(parts.name), mode);
+    Pass(e, TEXT_OF("%^B"), driveFolder + parts.name, mode);
 }
 
-inline void UrlPasses(Expansion& e, const std::string& item, Mode mode)
+template <typename Char>
+void UrlPasses(ExpansionOf<Char>& e, const std::basic_string<Char>& item, Mode mode)
 {
+    using String = std::basic_string<Char>;
     DecomposeUrl(item.c_str());
-    PathParts parts;
-    SplitPath(urlComponents.path, &parts);
-    std::string cut = item.substr(0, item.find('#'));
+    const UrlComponentsOf<Char>& components = ComponentsOf(item.c_str());
+    PathPartsOf<Char> parts;
+    SplitPath(components.path, &parts);
+    String cut = item.substr(0, item.find('#'));
     if (cut.size() == item.size()) cut = item.substr(0, item.find('?'));
 
-    Pass(e, "%^F", urlComponents.scheme, mode);
-    Pass(e, "%^G", urlComponents.host, mode);
-    Pass(e, "%^H", urlComponents.user, mode);
-    Pass(e, "%^I", urlComponents.password, mode);
-    Pass(e, "%^J", urlComponents.path, mode);
-    Pass(e, "%^-J", std::string(parts.drive) + parts.folder, mode);
-    Pass(e, "%^K", std::string(parts.name) + parts.extension, mode);
-    Pass(e, "%^L", item, mode);
-    Pass(e, "%^-L", cut, mode);
-    Pass(e, "%^P", item, mode);
+    Pass(e, TEXT_OF("%^F"), String(components.scheme), mode);
+    Pass(e, TEXT_OF("%^G"), String(components.host), mode);
+    Pass(e, TEXT_OF("%^H"), String(components.user), mode);
+    Pass(e, TEXT_OF("%^I"), String(components.password), mode);
+    Pass(e, TEXT_OF("%^J"), String(components.path), mode);
+    Pass(e, TEXT_OF("%^-J"), String(parts.drive) + parts.folder, mode);
+    Pass(e, TEXT_OF("%^K"), String(parts.name) + parts.extension, mode);
+    Pass(e, TEXT_OF("%^L"), item, mode);
+    Pass(e, TEXT_OF("%^-L"), cut, mode);
+    Pass(e, TEXT_OF("%^P"), item, mode);
+}
+
+template <typename Char>
+ExpansionOf<Char> ExpandOf(const std::basic_string<Char>& templateText, const std::basic_string<Char>& item,
+                           ItemKind kind, const std::basic_string<Char>& marker, Mode mode)
+{
+    ExpansionOf<Char> e;
+    e.line = templateText;
+    Pass(e, marker, TEXT_OF("\r\n"), mode);
+    if (kind == File) FilePasses(e, item, mode);
+    else UrlPasses(e, item, mode);
+    return e;
 }
 
 inline Expansion Expand(const std::string& templateText, const std::string& item, ItemKind kind,
                         const std::string& marker, Mode mode)
 {
-    Expansion e;
-    e.line = templateText;
-    Pass(e, marker, "\r\n", mode);
-    if (kind == File) FilePasses(e, item, mode);
-    else UrlPasses(e, item, mode);
-    return e;
+    return ExpandOf(templateText, item, kind, marker, mode);
 }
 
 }  // namespace reference
