@@ -108,16 +108,17 @@ static void DropTrailingBackslash(Char* path)
     if (length > 1 && EndsInBackslash(path)) path[length - 1] = 0;
 }
 
-// The five bytes of the scanned text just before the normalised token, placed
-// by its length counted back from where the token ended. A token whose
-// normalisation removed more than its quotes is looked for too far right and
-// so is never taken for an option's value.
 template <typename Char>
 static bool Equal(const Char* a, const Char* b)
 {
     while (*a && *a == *b) ++a, ++b;
     return *a == *b;
 }
+
+// The five units of the scanned text just before the normalised token, placed
+// by its length counted back from where the token ended. A token whose
+// normalisation removed more than its quotes is looked for too far right and
+// so is never taken for an option's value.
 
 template <typename Char>
 static bool NamesOptionFile(const Char* text, size_t end, size_t length)
