@@ -467,7 +467,8 @@ private:
 
     // Names that the code page cannot hold, each beside its look-alike, as
     // paths, in URLs and as the output file: none may be read or written as
-    // its look-alike. An output option that names no file fails the save.
+    // its look-alike. An output option that names no file fails the save; in
+    // a run in Unicode it names that file, which the checks do not read.
     void AddForeignNames()
     {
         bool clipboard = scenario_.kind == RunKind::FromClipboard;
@@ -485,7 +486,7 @@ private:
             case 1: name = "http://example.com/" + name.substr(tree_.root.size() + 1); break;
             default:
                 name = "/#f=\"" + name + "\"";
-                scenario_.mustDeliver &= !scenario_.outputFile.empty() || scenario_.unicodeMode;
+                scenario_.mustDeliver &= !scenario_.outputFile.empty();
             }
             if (clipboard) scenario_.clipboardText = name + "\r\n" + scenario_.clipboardText;
             else scenario_.commandLine += " " + name;
