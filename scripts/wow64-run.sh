@@ -16,21 +16,19 @@ if [ "${1:-}" != --inside ]; then
 fi
 root=$2
 shift 2
-mounted=""
+# Innermost first. /tmp is the host's: Xvfb's display locks and sockets must
+# be seen by every X server on the machine.
 undo() {
-  for point in $mounted; do umount -R "$point" 2>/dev/null || umount -R -l "$point"; done
+  for target in "$root$repo" "$root/tmp" "$root/dev" "$root/sys" "$root/proc"; do
+    if mountpoint -q "$target"; then umount -R "$target" || umount -R -l "$target"; fi
+  done
 }
 trap undo EXIT
 trap 'exit 1' INT TERM HUP
-# Innermost first when undone. /tmp is the host's: Xvfb's display locks and
-# sockets must be seen by every X server on the machine.
-for pair in proc:/proc sys:/sys dev:/dev tmp:/tmp repo:"$repo"; do
-  what=${pair%%:*}
-  source=${pair#*:}
-  target=$root$source
-  mkdir -p "$target"
-  if [ "$what" = proc ]; then mount -t proc proc "$target"; else mount --rbind "$source" "$target"; fi
-  mounted="$target $mounted"
+mount -t proc proc "$root/proc"
+for source in /sys /dev /tmp "$repo"; do
+  mkdir -p "$root$source"
+  mount --rbind "$source" "$root$source"
 done
 chroot "$root" env PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root TAVREL_WINE=/usr/lib/wine/wine64 \
   sh -c 'cd "$1" && shift && exec "$@"' wow64 "$PWD" "$@"
