@@ -9,4 +9,4 @@ codepage=${TAVREL_CODEPAGE:-1252}
 export TAVREL_CODEPAGE=$codepage
 # The Wine server is stopped before the screen goes away, quietly.
 xvfb-run -a -s "-screen 0 1024x768x24" sh -c \
-  "scripts/wine-run.sh build/x64/tavrel_demo.exe; WINEPREFIX='$PWD/build/x64/wine-$codepage' wineserver -k"
+  "scripts/wine-run.sh build/x64/tavrel_demo.exe; scripts/wine-run.sh --stop build/x64"

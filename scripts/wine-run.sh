@@ -2,10 +2,18 @@
 # Runs one Windows exe under Wine, in a private prefix inside the exe's build
 # folder, under the code page chosen by TAVREL_CODEPAGE (1252, the default,
 # or 932 for Japanese Windows). TAVREL_OTHER_USER_LOCALE=1 gives it the user
-# locale of the other language.
-exe=$1
+# locale of the other language. TAVREL_WINE names the Wine to run it with
+# (`wine` on the PATH by default); each Wine release gets prefixes of its own,
+# since a prefix that one release made is no prefix for another.
+# Usage: wine-run.sh EXE [ARGUMENT...], or wine-run.sh --stop FOLDER to end
+# every Wine process of that build folder's prefix.
+if [ "$1" = --stop ]; then
+  folder=$(cd "$2" && pwd)
+else
+  exe=$1
+  folder=$(cd "$(dirname "$exe")" && pwd)
+fi
 shift
-folder=$(cd "$(dirname "$exe")" && pwd)
 codepage=${TAVREL_CODEPAGE:-1252}
 case "$codepage" in
   932) locale=ja_JP.UTF-8 other=en_US.UTF-8 ;;
@@ -20,8 +28,16 @@ if [ -n "${TAVREL_OTHER_USER_LOCALE:-}" ]; then
 else
   export LC_ALL=$locale LANG=$locale
 fi
-export WINEPREFIX=${TAVREL_WINEPREFIX:-$folder/wine-$codepage}
 export WINEDEBUG=-all
+wine=${TAVREL_WINE:-wine}
+release=$("$wine" --version) || { echo "wine-run.sh: $wine does not run" >&2; exit 1; }
+export WINEPREFIX=${TAVREL_WINEPREFIX:-$folder/${release%% *}-$codepage}
+if [ -z "${exe:-}" ]; then
+  case "$wine" in
+    */*) exec "${wine%/*}/wineserver" -k ;;
+    *) exec wineserver -k ;;
+  esac
+fi
 # No Mono or Gecko installer prompts when the prefix is created.
 export WINEDLLOVERRIDES="mscoree,mshtml="
-exec wine "$exe" "$@"
+exec "$wine" "$exe" "$@"

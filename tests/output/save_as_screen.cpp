@@ -73,27 +73,31 @@ std::vector<std::string> ComboEntries(HWND combo)
     return entries;
 }
 
+struct DescendantSearch {
+    const char* className;
+    bool (*accept)(HWND, int);
+    int wanted;
+    HWND found;
+};
+
+// A named function, not a lambda: on 32-bit Windows the callback must be
+// stdcall, which a lambda cannot be converted to.
+BOOL CALLBACK MatchDescendant(HWND child, LPARAM param)
+{
+    auto* s = (DescendantSearch*)param;
+    char name[64] = {};
+    GetClassNameA(child, name, sizeof(name));
+    if (lstrcmpiA(name, s->className) != 0 || !s->accept(child, s->wanted)) return TRUE;
+    s->found = child;
+    return FALSE;
+}
+
 // The first descendant of window of class className for which accept holds
 // (given the descendant and wanted).
 HWND FindDescendant(HWND window, const char* className, bool (*accept)(HWND, int), int wanted = 0)
 {
-    struct Search {
-        const char* className;
-        bool (*accept)(HWND, int);
-        int wanted;
-        HWND found;
-    } search = {className, accept, wanted, nullptr};
-    EnumChildWindows(
-        window,
-        [](HWND child, LPARAM param) -> BOOL {
-            auto* s = (Search*)param;
-            char name[64] = {};
-            GetClassNameA(child, name, sizeof(name));
-            if (lstrcmpiA(name, s->className) != 0 || !s->accept(child, s->wanted)) return TRUE;
-            s->found = child;
-            return FALSE;
-        },
-        (LPARAM)&search);
+    DescendantSearch search = {className, accept, wanted, nullptr};
+    EnumChildWindows(window, MatchDescendant, (LPARAM)&search);
     return search.found;
 }
 

@@ -1,0 +1,22 @@
+#!/bin/sh
+# Runs the ctest suite of one build folder under one code page, on a screen
+# of its own: Xvfb takes the first free display number itself, so that suites
+# can run side by side, also beside other users' X servers. Afterwards no Wine
+# process of the suite's prefix is left running.
+# Usage: suite.sh BUILD_FOLDER CODEPAGE [CTEST ARGUMENT...]
+set -eu
+build=$1
+codepage=$2
+shift 2
+number=$(mktemp)
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" 2>/dev/null &
+server=$!
+trap 'kill $server 2>/dev/null; rm -f "$number"' EXIT
+until [ -s "$number" ]; do
+  kill -0 $server 2>/dev/null || { echo "suite.sh: Xvfb did not start" >&2; exit 1; }
+  sleep 0.1
+done
+status=0
+DISPLAY=:$(cat "$number") TAVREL_CODEPAGE=$codepage ctest --test-dir "$build" --output-on-failure "$@" || status=$?
+TAVREL_CODEPAGE=$codepage sh "$(dirname "$0")/wine-run.sh" --stop "$build" 2>/dev/null || true
+exit $status
