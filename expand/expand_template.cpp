@@ -189,12 +189,13 @@ static void LoadLine(WorkingLine<Char>* line, const Char* templateText)
 }
 
 template <typename Char>
-static void StoreLine(const WorkingLine<Char>* line, Char (&out)[kLineBufferSize])
+static int StoreLine(const WorkingLine<Char>* line, Char (&out)[kLineBufferSize])
 {
     int tailLength = kWorkingEnd - line->gapEnd;
     memcpy(out, line->units, line->gapStart * sizeof(Char));
     memcpy(out + line->gapStart, line->units + line->gapEnd, tailLength * sizeof(Char));
     out[line->gapStart + tailLength] = 0;
+    return line->gapStart + tailLength;
 }
 
 template <typename Char>
@@ -312,15 +313,15 @@ static void ReplaceLineBreakMarker(WorkingLine<Char>* line, const Char* marker)
 }
 
 template <typename Char>
-static void Expand(const Char* templateText, const Char* itemText, ItemKind kind, const bool* scannedAsDirectory,
-                   Char (&line)[kLineBufferSize])
+static int Expand(const Char* templateText, const Char* itemText, ItemKind kind, const bool* scannedAsDirectory,
+                  Char (&line)[kLineBufferSize])
 {
     WorkingLine<Char> working;
     LoadLine(&working, templateText);
     ReplaceLineBreakMarker(&working, SettingsOf(templateText).lineBreakMarker);
     if (kind == File) RunFilePasses(&working, itemText, scannedAsDirectory);
     else RunUrlPasses(&working, itemText);
-    StoreLine(&working, line);
+    return StoreLine(&working, line);
 }
 
 void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kind, char (&line)[kLineBufferSize])
@@ -329,13 +330,13 @@ void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kin
 }
 
 template <typename Char>
-void ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBufferSize])
+int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBufferSize])
 {
-    Expand(templateText, ItemText<Char>(item), item.kind, &item.isDirectory, line);
+    return Expand(templateText, ItemText<Char>(item), item.kind, &item.isDirectory, line);
 }
 
-template void ExpandItem(const char*, const Item&, char (&)[kLineBufferSize]);
-template void ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineBufferSize]);
+template int ExpandItem(const char*, const Item&, char (&)[kLineBufferSize]);
+template int ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineBufferSize]);
 template void ReplaceToken(WorkingLine<char>*, const char*, const char*);
 template void ReplaceToken(WorkingLine<wchar_t>*, const wchar_t*, const wchar_t*);
 template void JoinText(char (&)[kValueBufferSize], const char*, const char*, const char*);
