@@ -1,6 +1,7 @@
 #!/bin/sh
-# Builds Tavrel.exe, the do-nothing floor exe and the driver, then times whole
-# runs of them under one Wine session and prints the table (see README.md).
+# Builds Tavrel.exe, the do-nothing floor exe, the floor of the job and the
+# driver, then times whole runs of them under one Wine session and prints the
+# table (see README.md).
 #
 #   sh bench/e2e.sh [build folder] [rounds]
 #
@@ -17,6 +18,15 @@ if [ ! -f "$build/CMakeCache.txt" ]; then
 fi
 cmake --build "$build" --target e2e_driver >/dev/null || exit 1
 build=$(cd "$build" && pwd)
+
+# floor-job stands for Tavrel's system work only while it loads the very DLLs
+# that Tavrel.exe loads at its start.
+objdump=$(sed -n 's/^CMAKE_OBJDUMP:FILEPATH=//p' "$build/CMakeCache.txt")
+imports() { "$objdump" -p "$1" | sed -n 's/^[[:space:]]*DLL Name: //p' | tr 'a-z' 'A-Z' | sort | tr '\n' ' '; }
+if [ "$(imports "$build/e2e_floor_job.exe")" != "$(imports "$build/Tavrel.exe")" ]; then
+  echo "e2e_floor_job.exe imports $(imports "$build/e2e_floor_job.exe"), Tavrel.exe $(imports "$build/Tavrel.exe")"
+  exit 1
+fi
 
 # The clipboard needs a display: a private one unless there is one already,
 # and then the Wine session ends before that display does.

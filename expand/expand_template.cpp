@@ -20,6 +20,43 @@ static int LineLength(const WorkingLine<Char>* line)
     return line->gapStart + (kWorkingEnd - line->gapEnd);
 }
 
+// Moves within a pass are mostly short: the stretch between two
+// occurrences, a token's length back, a value. A call into the runtime's
+// memmove costs more than such a move itself, so a short one is made of a few
+// copies of fixed size, which the compiler makes register moves. Its two
+// stretches never overlap: a value comes from a buffer of its own, and the
+// two sides of the gap lie at least the gap's width apart, which is wider
+// than a short move.
+constexpr size_t kShortMoveBytes = 128;
+static_assert(kWorkingEnd - kLineMaxLength >= (int)kShortMoveBytes, "the gap is wider than a short move");
+
+static void CopyShort(char* to, const char* from, size_t bytes)
+{
+    if (bytes >= 16) {
+        for (size_t done = 0; done + 16 < bytes; done += 16) memcpy(to + done, from + done, 16);
+        memcpy(to + bytes - 16, from + bytes - 16, 16);
+    } else if (bytes >= 8) {
+        memcpy(to, from, 8);
+        memcpy(to + bytes - 8, from + bytes - 8, 8);
+    } else if (bytes >= 4) {
+        memcpy(to, from, 4);
+        memcpy(to + bytes - 4, from + bytes - 4, 4);
+    } else if (bytes >= 2) {
+        memcpy(to, from, 2);
+        memcpy(to + bytes - 2, from + bytes - 2, 2);
+    } else if (bytes == 1) {
+        *to = *from;
+    }
+}
+
+template <typename Char>
+static void MoveUnits(Char* to, const Char* from, int count)
+{
+    size_t bytes = count * sizeof(Char);
+    if (bytes > kShortMoveBytes) memmove(to, from, bytes);
+    else CopyShort((char*)to, (const char*)from, bytes);
+}
+
 template <typename Char>
 static void MoveGapTo(WorkingLine<Char>* line, int position)
 {
@@ -29,11 +66,11 @@ static void MoveGapTo(WorkingLine<Char>* line, int position)
     if (position < line->gapStart) {
         int count = line->gapStart - position;
         line->gapEnd -= count;
-        memmove(line->units + line->gapEnd, line->units + position, count * sizeof(Char));
+        MoveUnits(line->units + line->gapEnd, line->units + position, count);
         line->gapStart = position;
     } else if (position > line->gapStart) {
         int count = position - line->gapStart;
-        memmove(line->units + line->gapStart, line->units + line->gapEnd, count * sizeof(Char));
+        MoveUnits(line->units + line->gapStart, line->units + line->gapEnd, count);
         line->gapStart += count;
         line->gapEnd += count;
     }
@@ -127,7 +164,7 @@ void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value)
         MoveGapTo(line, at);
         if (LineLength(line) - t.length + valueLength > kLineMaxLength) return;
         line->gapEnd += t.length - valueLength;
-        memcpy(line->units + line->gapEnd, value, valueLength * sizeof(Char));
+        MoveUnits(line->units + line->gapEnd, value, valueLength);
         if (valueHoldsToken) StepOverValue(line, valueLength);
         else MoveGapTo(line, ResumePoint(line, &starts, at, t.length));
     }
@@ -152,12 +189,13 @@ static void LoadLine(WorkingLine<Char>* line, const Char* templateText)
 }
 
 template <typename Char>
-static void StoreLine(const WorkingLine<Char>* line, Char (&out)[kLineBufferSize])
+static int StoreLine(const WorkingLine<Char>* line, Char (&out)[kLineBufferSize])
 {
     int tailLength = kWorkingEnd - line->gapEnd;
     memcpy(out, line->units, line->gapStart * sizeof(Char));
     memcpy(out + line->gapStart, line->units + line->gapEnd, tailLength * sizeof(Char));
     out[line->gapStart + tailLength] = 0;
+    return line->gapStart + tailLength;
 }
 
 template <typename Char>
@@ -275,15 +313,15 @@ static void ReplaceLineBreakMarker(WorkingLine<Char>* line, const Char* marker)
 }
 
 template <typename Char>
-static void Expand(const Char* templateText, const Char* itemText, ItemKind kind, const bool* scannedAsDirectory,
-                   Char (&line)[kLineBufferSize])
+static int Expand(const Char* templateText, const Char* itemText, ItemKind kind, const bool* scannedAsDirectory,
+                  Char (&line)[kLineBufferSize])
 {
     WorkingLine<Char> working;
     LoadLine(&working, templateText);
     ReplaceLineBreakMarker(&working, SettingsOf(templateText).lineBreakMarker);
     if (kind == File) RunFilePasses(&working, itemText, scannedAsDirectory);
     else RunUrlPasses(&working, itemText);
-    StoreLine(&working, line);
+    return StoreLine(&working, line);
 }
 
 void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kind, char (&line)[kLineBufferSize])
@@ -292,13 +330,13 @@ void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kin
 }
 
 template <typename Char>
-void ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBufferSize])
+int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBufferSize])
 {
-    Expand(templateText, ItemText<Char>(item), item.kind, &item.isDirectory, line);
+    return Expand(templateText, ItemText<Char>(item), item.kind, &item.isDirectory, line);
 }
 
-template void ExpandItem(const char*, const Item&, char (&)[kLineBufferSize]);
-template void ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineBufferSize]);
+template int ExpandItem(const char*, const Item&, char (&)[kLineBufferSize]);
+template int ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineBufferSize]);
 template void ReplaceToken(WorkingLine<char>*, const char*, const char*);
 template void ReplaceToken(WorkingLine<wchar_t>*, const wchar_t*, const wchar_t*);
 template void JoinText(char (&)[kValueBufferSize], const char*, const char*, const char*);

@@ -13,7 +13,6 @@
 #include "output/save_output.h"
 #include "system/run_settings.h"
 #include "system/system_text.h"
-#include "system/text_rules.h"
 
 template <typename Char>
 struct Accumulation {
@@ -33,9 +32,8 @@ constexpr SIZE_T kFirstCapacity = 64 * 1024;
 // grows, so the address is taken again each time. False when the block could
 // not grow; it is then still the caller's.
 template <typename Char>
-static bool AppendLine(Accumulation<Char>& result, const Char* line)
+static bool AppendLine(Accumulation<Char>& result, const Char* line, SIZE_T length)
 {
-    SIZE_T length = TextLength(line, kLineBufferSize);
     SIZE_T previous = result.size;
     SIZE_T size = previous + length + 2;
     if (size > result.capacity) {
@@ -56,17 +54,15 @@ static bool AppendLine(Accumulation<Char>& result, const Char* line)
     return true;
 }
 
-// The expander bounds its line to the buffer; the buffer's last byte is set
-// all the same so that no line is ever measured past it.
+// The expander bounds its line to the buffer and tells its length.
 template <typename Char>
 static bool JoinLines(Accumulation<Char>& result, const Char* templateText)
 {
     int count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
     for (int i = 0; i < count; ++i) {
         Char line[kLineBufferSize];
-        ExpandItem(templateText, itemList.items[i], line);
-        line[kLineBufferSize - 1] = 0;
-        if (!AppendLine(result, line)) return false;
+        int length = ExpandItem(templateText, itemList.items[i], line);
+        if (!AppendLine(result, line, (SIZE_T)length)) return false;
     }
     // The NUL goes over the last CR; the LF behind it is no part of the text.
     result.text[result.size - 2] = 0;
