@@ -147,19 +147,13 @@ Case MakeCase(std::mt19937& rng, const std::vector<std::string>& directories)
     return c;
 }
 
-std::wstring Widened(const std::string& text)
-{
-    std::wstring wide(text.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size() + 1, &wide[0], (int)wide.size()) - 1);
-    return wide;
-}
-
 // The case in UTF-16, now and then with an emoji or a lone surrogate in the
 // template or in a File item's name.
 CaseOf<wchar_t> Widened(std::mt19937& rng, const Case& c)
 {
     static const std::vector<std::wstring> fragments = {L"\xD83D\xDCC1", L"\xD83D", L"\xDCC1", L"\xD83D\xD83D\xDCC1"};
-    CaseOf<wchar_t> w = {Widened(c.templateText), Widened(c.item), c.kind, Widened(c.marker)};
+    using harness::FromCodePage;
+    CaseOf<wchar_t> w = {FromCodePage(c.templateText), FromCodePage(c.item), c.kind, FromCodePage(c.marker)};
     if (Chance(rng, 30)) w.templateText.insert(Between(rng, 0, (int)w.templateText.size()), Pick(rng, fragments));
     if (c.kind == File && Chance(rng, 20)) w.item += Pick(rng, fragments);
     return w;

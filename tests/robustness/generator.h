@@ -125,12 +125,7 @@ inline std::string Utf8(const std::wstring& wide)
 }
 
 // A text of the code page in UTF-8, for a run started in Unicode.
-inline std::string Utf8(const std::string& ansi)
-{
-    std::wstring wide(ansi.size() + 1, L'\0');
-    wide.resize(MultiByteToWideChar(CP_ACP, 0, ansi.c_str(), -1, &wide[0], (int)wide.size()) - 1);
-    return Utf8(wide);
-}
+inline std::string Utf8(const std::string& ansi) { return Utf8(harness::FromCodePage(ansi)); }
 
 // A file named "lookalike", words and characters that the code page may not
 // hold (other scripts, an emoji, the fullwidth signs and the yen sign that

@@ -60,22 +60,38 @@ std::string ScratchFolder::Folder(const std::string& relative) const
     return path;
 }
 
-void RemoveTree(const std::string& path)
+// In Unicode, so that names that the code page cannot hold go too.
+static void RemoveTree(const std::wstring& path)
 {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((path + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((path + L"\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name == "." || name == "..") continue;
-            std::string child = path + "\\" + name;
-            SetFileAttributesA(child.c_str(), FILE_ATTRIBUTE_NORMAL);
+            std::wstring name = found.cFileName;
+            if (name == L"." || name == L"..") continue;
+            std::wstring child = path + L"\\" + name;
+            SetFileAttributesW(child.c_str(), FILE_ATTRIBUTE_NORMAL);
             if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) RemoveTree(child);
-            else DeleteFileA(child.c_str());
-        } while (FindNextFileA(search, &found));
+            else DeleteFileW(child.c_str());
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
-    RemoveDirectoryA(path.c_str());
+    RemoveDirectoryW(path.c_str());
+}
+
+std::wstring FromCodePage(const std::string& text)
+{
+    std::wstring wide(text.size() + 1, L'\0');
+    wide.resize(MultiByteToWideChar(CP_ACP, 0, text.c_str(), (int)text.size() + 1, &wide[0], (int)wide.size()) - 1);
+    return wide;
+}
+
+void RemoveTree(const std::string& path)
+{
+    std::wstring wide = FromCodePage(path);
+    // The long form reaches the paths of 260 units and more that tests make.
+    bool full = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
+    RemoveTree(full ? L"\\\\?\\" + wide : wide);
 }
 
 void WriteBytes(const std::string& path, const std::string& bytes)

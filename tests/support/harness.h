@@ -51,6 +51,8 @@ constexpr DWORD kTimedOut = 0xFFFFFFFE;
 // texts in UTF-8 and hand them to the system in Unicode, as Explorer and
 // Unicode programs do: names that no code page holds.
 std::wstring Utf16(const std::string& utf8);
+// A text of the code page as UTF-16.
+std::wstring FromCodePage(const std::string& text);
 
 // Starts exePath with exactly commandLine (CreateProcessA) in workFolder and
 // waits at most timeoutMs; returns its exit code, or kTimedOut after killing it.
