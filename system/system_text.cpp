@@ -3,6 +3,8 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "system/text_rules.h"
+
 // A character of any ANSI code page, UTF-8 included, takes at most 4 bytes.
 constexpr int kMaxCharBytes = 4;
 // Windows limits a command line to 32767 units and its NUL.
@@ -14,12 +16,16 @@ static unsigned char commandLineStandIns[kCommandLineSize / 8];
 static int commandLineLength;
 static bool commandLineHasStandIns;
 
-static bool IsSurrogate(wchar_t unit) { return unit >= 0xD800 && unit <= 0xDFFF; }
+struct ExactText {
+    int length;    // bytes written, without the NUL
+    int standIns;  // characters that became "?"
+    bool complete; // false when the text was cut to fit
+};
 
+// CharWidth within units: another program's block need not end in a NUL.
 static int CharacterUnits(const wchar_t* wide, int units)
 {
-    bool pair = units >= 2 && wide[0] >= 0xD800 && wide[0] <= 0xDBFF && wide[1] >= 0xDC00 && wide[1] <= 0xDFFF;
-    return pair ? 2 : 1;
+    return units >= 2 && IsHighSurrogate(wide[0]) && IsLowSurrogate(wide[1]) ? 2 : 1;
 }
 
 // The bytes of one character in the ANSI code page, or 0 when it has no exact
@@ -28,7 +34,7 @@ static int CharacterUnits(const wchar_t* wide, int units)
 // but a lone surrogate.
 static int CharacterBytes(const wchar_t* wide, int units, char (&bytes)[kMaxCharBytes])
 {
-    if (units == 1 && IsSurrogate(wide[0])) return 0;
+    if (units == 1 && (IsHighSurrogate(wide[0]) || IsLowSurrogate(wide[0]))) return 0;
     bool utf8 = GetACP() == CP_UTF8;
     BOOL usedDefault = FALSE;
     int length = WideCharToMultiByte(CP_ACP, utf8 ? 0 : WC_NO_BEST_FIT_CHARS, wide, units, bytes, kMaxCharBytes,
@@ -36,7 +42,11 @@ static int CharacterBytes(const wchar_t* wide, int units, char (&bytes)[kMaxChar
     return usedDefault ? 0 : length;
 }
 
-ExactText ConvertExactly(const wchar_t* wide, int units, char* out, int size, unsigned char* standInBits)
+// wide[0, units) converted exactly into out: at most size - 1 bytes of whole
+// characters and a NUL. Each character without an exact form becomes "?";
+// when standInBits is given, the bit of that "?"'s offset is set in it (one
+// bit per byte of out, cleared by the caller).
+static ExactText ConvertExactly(const wchar_t* wide, int units, char* out, int size, unsigned char* standInBits)
 {
     ExactText text = {0, 0, true};
     for (int i = 0; i < units;) {

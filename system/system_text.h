@@ -24,18 +24,6 @@
 #include <windows.h>
 #include <stddef.h>
 
-struct ExactText {
-    int length;    // bytes written, without the NUL
-    int standIns;  // characters that became "?"
-    bool complete; // false when the text was cut to fit
-};
-
-// wide[0, units) converted exactly into out: at most size - 1 bytes of whole
-// characters and a NUL. Each character without an exact form becomes "?";
-// when standInBits is given, the bit of that "?"'s offset is set in it (one
-// bit per byte of out, cleared by the caller).
-ExactText ConvertExactly(const wchar_t* wide, int units, char* out, int size, unsigned char* standInBits);
-
 // The process's command line, converted once and kept for the whole run.
 const char* CommandLineFromSystem();
 
