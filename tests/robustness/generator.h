@@ -117,12 +117,7 @@ inline std::string EntryName(Random& random)
     return name.empty() ? Word(random, 1, 6) : name;
 }
 
-inline std::string Utf8(const std::wstring& wide)
-{
-    std::string utf8(wide.size() * 3 + 1, '\0');
-    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], (int)utf8.size(), nullptr, nullptr) - 1);
-    return utf8;
-}
+using harness::Utf8;
 
 // A text of the code page in UTF-8, for a run started in Unicode.
 inline std::string Utf8(const std::string& ansi) { return Utf8(harness::FromCodePage(ansi)); }

@@ -134,6 +134,13 @@ std::wstring Utf16(const std::string& utf8)
     return wide;
 }
 
+std::string Utf8(const std::wstring& wide)
+{
+    std::string utf8(wide.size() * 3 + 1, '\0');
+    utf8.resize(WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, &utf8[0], (int)utf8.size(), nullptr, nullptr) - 1);
+    return utf8;
+}
+
 HANDLE StartProcess(const std::string& exePath, const std::string& commandLine, const std::string& workFolder, bool utf8)
 {
     STARTUPINFOW startup = {};
@@ -200,9 +207,7 @@ bool ReadClipboardText(std::string* text, bool utf8)
         if (const char* bytes = (const char*)GlobalLock(data)) {
             if (utf8) {
                 const wchar_t* wide = (const wchar_t*)bytes;
-                int units = (int)wcsnlen(wide, GlobalSize(data) / 2);
-                text->resize(units * 3);
-                text->resize(WideCharToMultiByte(CP_UTF8, 0, wide, units, &(*text)[0], units * 3, nullptr, nullptr));
+                *text = Utf8(std::wstring(wide, wcsnlen(wide, GlobalSize(data) / sizeof(wchar_t))));
             } else {
                 text->assign(bytes, strnlen(bytes, GlobalSize(data)));
             }

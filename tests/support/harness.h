@@ -51,6 +51,7 @@ constexpr DWORD kTimedOut = 0xFFFFFFFE;
 // texts in UTF-8 and hand them to the system in Unicode, as Explorer and
 // Unicode programs do: names that no code page holds.
 std::wstring Utf16(const std::string& utf8);
+std::string Utf8(const std::wstring& wide);
 // A text of the code page as UTF-16.
 std::wstring FromCodePage(const std::string& text);
 
