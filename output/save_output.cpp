@@ -334,8 +334,10 @@ static FileBytes BytesToWrite(const char* text) { return {nullptr, text, (DWORD)
 
 static FileBytes BytesToWrite(const wchar_t* text)
 {
-    FileBytes bytes = {Utf8FromText(text, &bytes.length), nullptr, 0};
-    if (bytes.block) bytes.text = (const char*)GlobalLock(bytes.block);
+    DWORD length = 0;
+    HGLOBAL block = Utf8FromText(text, &length);
+    FileBytes bytes = {block, nullptr, length};
+    if (block) bytes.text = (const char*)GlobalLock(block);
     return bytes;
 }
 
