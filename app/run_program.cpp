@@ -10,6 +10,7 @@
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
 #include "output/deliver_output.h"
+#include "output/save_output.h"
 #include "system/system_calls.h"
 #include "system/system_function.h"
 #include "system/system_text.h"
@@ -95,6 +96,7 @@ int RunProgram(HINSTANCE, HINSTANCE, const Char* tail, int)
 {
     LoadCodePageLeadBytes();
     ChooseProgramTexts();
+    saveAsFilter = SaveAsFilter();
     // In a folder whose name the code page cannot hold a run in the code
     // page has no folder of its own: no settings file and no help file is
     // taken from a look-alike.

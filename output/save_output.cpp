@@ -3,24 +3,29 @@
 // written as a file of its own beside the destination and takes its place
 // only when every byte is on disk; whatever fails on the way, the
 // destination is left with the old text or the new one, and a file that
-// holds the only copy of either is never removed. Written once for a name of
-// either kind of text; the bytes of the text are the caller's.
+// holds the only copy of either is never removed. The save works on the
+// name's exact UTF-16 form, in both kinds of run, through the Unicode file
+// functions: the ANSI ones would hand paths back (the full path, a link's
+// target) through best fit, and a relative name in a folder that the code
+// page cannot hold would be written into a look-alike folder. The bytes of
+// the text are the caller's.
 #include "output/save_output.h"
 
 #include <windows.h>
 #include <commdlg.h>
 
-#include "app/program_texts.h"
 #include "system/system_calls.h"
 #include "system/system_function.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
 
+const char* saveAsFilter;
+
 constexpr int kFileNameBufferSize = 520;
-// Room for the name, a dot, the process id in hex, a dash, an attempt number
-// and an extension: the temporary file and the backup lie beside the
-// destination under such names.
-constexpr int kSideNameBufferSize = kFileNameBufferSize + 24;
+// Room for the "\\?\UNC" prefix, the name, a dot, the process id in hex, a
+// dash, an attempt number and an extension: the temporary file and the
+// backup lie beside the destination under such names.
+constexpr int kSideNameBufferSize = kFileNameBufferSize + 32;
 constexpr int kSideNameAttempts = 100;
 
 #ifndef _WIN64
@@ -31,9 +36,11 @@ static const wchar_t kDefaultExtension[] = L"txt";
 // Room for the filter's names and patterns in either language.
 constexpr int kFilterUnits = 128;
 
-// The filter's bytes with every NUL of it, the closing one included.
+// The filter's bytes with every NUL of it, the closing one included; none
+// for no filter.
 static int FilterLength(const char* filter)
 {
+    if (!filter) return 0;
     int length = 0;
     while (filter[length]) length += lstrlenA(filter + length) + 1;
     return length + 1;
@@ -44,12 +51,11 @@ static int FilterLength(const char* filter)
 // that other file. A run in the code page refuses such a name, as a cancel.
 static bool AskForFileName(wchar_t (&name)[kFileNameBufferSize])
 {
-    const char* filter = SaveAsFilter();
     wchar_t wideFilter[kFilterUnits];
-    if (!TextToSystem(filter, FilterLength(filter), wideFilter, kFilterUnits)) return false;
+    if (!TextToSystem(saveAsFilter, FilterLength(saveAsFilter), wideFilter, kFilterUnits)) return false;
     OPENFILENAMEW dialog = {};
     dialog.lStructSize = sizeof(dialog);
-    dialog.lpstrFilter = wideFilter;
+    dialog.lpstrFilter = saveAsFilter ? wideFilter : nullptr;
     dialog.lpstrFile = name;
     dialog.nMaxFile = kFileNameBufferSize;
     dialog.Flags = OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_PATHMUSTEXIST;
@@ -58,10 +64,25 @@ static bool AskForFileName(wchar_t (&name)[kFileNameBufferSize])
     return getSaveFileName && getSaveFileName(&dialog);
 }
 
-static bool AskForFileName(char (&fileName)[kFileNameBufferSize])
+static bool AskForFileName(const char*, wchar_t (&name)[kFileNameBufferSize])
 {
-    wchar_t name[kFileNameBufferSize] = {};
-    return AskForFileName(name) && NameFromSystem(name, fileName, kFileNameBufferSize);
+    char inCodePage[kFileNameBufferSize];
+    return AskForFileName(name) && NameFromSystem(name, inCodePage, kFileNameBufferSize);
+}
+
+static bool AskForFileName(const wchar_t*, wchar_t (&name)[kFileNameBufferSize]) { return AskForFileName(name); }
+
+// The "/#f=" value in UTF-16. In the code page it is converted once, back to
+// the exact name that the user gave: a value that held a stand-in is empty.
+static bool NamedFileName(const char* value, wchar_t (&name)[kFileNameBufferSize])
+{
+    return TextToSystem(value, (int)TextLength(value, kFileNameBufferSize) + 1, name, kFileNameBufferSize);
+}
+
+static bool NamedFileName(const wchar_t* value, wchar_t (&name)[kFileNameBufferSize])
+{
+    CopyText(name, value, kFileNameBufferSize);
+    return true;
 }
 
 // Antivirus scanners, search indexers and sync clients open a file for a
@@ -89,31 +110,26 @@ static bool Patiently(Attempt attempt)
     return true;
 }
 
-template <typename Char>
-static bool Exists(const Char* name)
+static bool Exists(const wchar_t* name)
 {
     return FileAttributes(name) != INVALID_FILE_ATTRIBUTES;
 }
 
-template <typename Char>
-static bool MovePatiently(const Char* from, const Char* to)
+static bool MovePatiently(const wchar_t* from, const wchar_t* to)
 {
     return Patiently([&] { return MoveFileOver(from, to); });
 }
 
-template <typename Char>
-static void DeletePatiently(const Char* name)
+static void DeletePatiently(const wchar_t* name)
 {
     Patiently([&] { return RemoveFile(name); });
 }
 
-template <typename Char>
 struct SaveFiles {
-    Char destination[kFileNameBufferSize];  // the full path
-    int nameAt;                              // where the destination's own name starts in it
-    DWORD length;                            // of the new text
-    Char temp[kSideNameBufferSize];
-    Char backup[kSideNameBufferSize];
+    wchar_t destination[kFileNameBufferSize];  // the full path
+    DWORD length;                              // of the new text
+    wchar_t temp[kSideNameBufferSize];
+    wchar_t backup[kSideNameBufferSize];
 };
 
 // The file functions refuse a path of MAX_PATH units or more.
@@ -121,21 +137,25 @@ constexpr int kLongestPath = MAX_PATH - 1;
 
 // A side file lies in the destination's folder, as the replace needs, under
 // the destination's name with ".<pid>-<attempt>.<extension>". Those ten to
-// fifteen characters more pass the path limit from a destination of about
-// 245 characters on, which a plain write would still save: there it is
-// "~<pid>-<attempt>.<extension>" in the same folder, which fits unless the
-// folder's own path comes within that much of the limit. False when neither
-// fits.
-template <typename Char>
-static bool FormSideName(Char (&name)[kSideNameBufferSize], const SaveFiles<Char>& files, int attempt, const Char* extension)
+// fifteen units more pass the path limit from a destination of about 245
+// units on, which a plain write would still save: there the side name takes
+// the "\\?\" form, whose limit is 32,767 units (a full path that the system
+// gave in that form or as a device keeps it). False when it does not fit the
+// buffer.
+static bool FormSideName(wchar_t (&name)[kSideNameBufferSize], const SaveFiles& files, int attempt, const wchar_t* extension)
 {
     DWORD pid = GetCurrentProcessId();
-    int length = FormatSideName(name, kSideNameBufferSize, files.destination, TEXT_AS(Char, "."), pid, attempt, extension);
+    const wchar_t* path = files.destination;
+    int length = FormatSideName(name, kSideNameBufferSize, L"", path, pid, attempt, extension);
     if (length > 0 && length <= kLongestPath) return true;
-    CopyText(name, files.destination, files.nameAt + 1);
-    length = FormatSideName(name + files.nameAt, kSideNameBufferSize - files.nameAt, TEXT_AS(Char, ""), TEXT_AS(Char, "~"),
-                            pid, attempt, extension);
-    return length > 0 && files.nameAt + length <= kLongestPath;
+    const wchar_t* prefix = L"\\\\?\\";
+    if (StartsWithNoCase(path, L"\\\\?\\") || StartsWithNoCase(path, L"\\\\.\\")) {
+        prefix = L"";
+    } else if (StartsWithNoCase(path, L"\\\\")) {
+        prefix = L"\\\\?\\UNC";
+        ++path;
+    }
+    return FormatSideName(name, kSideNameBufferSize, prefix, path, pid, attempt, extension) > 0;
 }
 
 enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefused };
@@ -144,8 +164,7 @@ enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefuse
 // in place would, when it is read-only, a folder or open in another program
 // for longer than a moment. The handle keeps others out while the new file
 // is written.
-template <typename Char>
-static DestinationState ClaimDestination(const Char* fileName, HANDLE* claim)
+static DestinationState ClaimDestination(const wchar_t* fileName, HANDLE* claim)
 {
     // A folder or a read-only file refuses for good: nothing to wait for.
     DWORD attributes = FileAttributes(fileName);
@@ -171,12 +190,11 @@ static bool WriteAll(HANDLE file, const char* text, DWORD length)
 // The new file, under the first side name that nothing in the folder has
 // yet; a name taken by a file or a folder is passed over. False when it
 // could not be created or written whole; nothing of it is then left.
-template <typename Char>
-static bool WriteTempFile(SaveFiles<Char>& files, const char* text)
+static bool WriteTempFile(SaveFiles& files, const char* text)
 {
     HANDLE temp = INVALID_HANDLE_VALUE;
     for (int attempt = 0; attempt < kSideNameAttempts && temp == INVALID_HANDLE_VALUE; ++attempt) {
-        if (!FormSideName(files.temp, files, attempt, TEXT_AS(Char, "tmp"))) return false;
+        if (!FormSideName(files.temp, files, attempt, L"tmp")) return false;
         temp = CreateFileNamed(files.temp, GENERIC_WRITE, 0, CREATE_NEW);
         if (temp == INVALID_HANDLE_VALUE && !Exists(files.temp)) return false;
     }
@@ -187,11 +205,10 @@ static bool WriteTempFile(SaveFiles<Char>& files, const char* text)
     return complete;
 }
 
-template <typename Char>
-static bool FindFreeBackupName(SaveFiles<Char>& files)
+static bool FindFreeBackupName(SaveFiles& files)
 {
     for (int attempt = 0; attempt < kSideNameAttempts; ++attempt) {
-        if (!FormSideName(files.backup, files, attempt, TEXT_AS(Char, "bak"))) return false;
+        if (!FormSideName(files.backup, files, attempt, L"bak")) return false;
         if (!Exists(files.backup)) return true;
     }
     return false;
@@ -202,8 +219,7 @@ static bool FindFreeBackupName(SaveFiles<Char>& files)
 // the new file away meanwhile, and a failed replace may have left either
 // text in place. The backup, the old text's copy, is removed only when it
 // does; otherwise it may be the only copy left.
-template <typename Char>
-static bool ConfirmInPlace(const SaveFiles<Char>& files)
+static bool ConfirmInPlace(const SaveFiles& files)
 {
     WIN32_FILE_ATTRIBUTE_DATA found;
     if (!FileData(files.destination, &found) ||
@@ -218,8 +234,7 @@ static bool ConfirmInPlace(const SaveFiles<Char>& files)
 // backup name, with the old file gone). The files are read as they stand,
 // whatever the error said: the new file goes into place, or else the old one
 // goes back; when neither can move, both stay where they are.
-template <typename Char>
-static bool SettleFailedReplace(const SaveFiles<Char>& files)
+static bool SettleFailedReplace(const SaveFiles& files)
 {
     if (Exists(files.destination)) {
         if (!Exists(files.temp)) return ConfirmInPlace(files);
@@ -239,8 +254,7 @@ enum SaveOutcome { Saved, NotSaved, DestinationIsLink };
 
 // The written new file takes the destination's place. The old file goes to
 // a backup name first, so that no step of the replace can lose it.
-template <typename Char>
-static SaveOutcome PutInPlace(SaveFiles<Char>& files, DestinationState state)
+static SaveOutcome PutInPlace(SaveFiles& files, DestinationState state)
 {
     if (state == DestinationAbsent) {
         if (MovePatiently(files.temp, files.destination)) return ConfirmInPlace(files) ? Saved : NotSaved;
@@ -266,14 +280,12 @@ static SaveOutcome PutInPlace(SaveFiles<Char>& files, DestinationState state)
 }
 
 // The new text written beside the destination, then put in its place.
-template <typename Char>
-static SaveOutcome SaveBeside(const Char* fileName, const char* text, DWORD textLength)
+static SaveOutcome SaveBeside(const wchar_t* fileName, const char* text, DWORD textLength)
 {
-    SaveFiles<Char> files = {};
-    Char* name = nullptr;
+    SaveFiles files = {};
+    wchar_t* name = nullptr;
     DWORD length = FullPathName(fileName, kFileNameBufferSize, files.destination, &name);
     if (!length || length >= (DWORD)kFileNameBufferSize || !name) return NotSaved;
-    files.nameAt = (int)(name - files.destination);
     files.length = textLength;
     HANDLE claim;
     DestinationState state = ClaimDestination(files.destination, &claim);
@@ -288,35 +300,33 @@ static SaveOutcome SaveBeside(const Char* fileName, const char* text, DWORD text
 // The file that the symbolic link fileName leads to, as a path that the file
 // functions take: the system writes it with "\\?\" before a drive and
 // "\\?\UNC\" for the "\\" of a share.
-template <typename Char>
-static bool FindLinkTarget(const Char* fileName, Char (&target)[kFileNameBufferSize])
+static bool FindLinkTarget(const wchar_t* fileName, wchar_t (&target)[kFileNameBufferSize])
 {
     HANDLE file = CreateFileNamed(fileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return false;
-    Char path[kFileNameBufferSize];
+    wchar_t path[kFileNameBufferSize];
     DWORD length = FinalPathName(file, path, kFileNameBufferSize);
     CloseHandle(file);
     if (!length || length >= (DWORD)kFileNameBufferSize) return false;
-    const Char* plain = path;
-    if (StartsWithNoCase(path, TEXT_AS(Char, "\\\\?\\UNC\\"))) {
+    const wchar_t* plain = path;
+    if (StartsWithNoCase(path, L"\\\\?\\UNC\\")) {
         path[6] = '\\';
         plain = path + 6;
-    } else if (StartsWithNoCase(path, TEXT_AS(Char, "\\\\?\\"))) {
+    } else if (StartsWithNoCase(path, L"\\\\?\\")) {
         plain = path + 4;
     }
     CopyText(target, plain, kFileNameBufferSize);
     return true;
 }
 
-template <typename Char>
-static bool ReplaceFileContent(const Char* fileName, const char* text, DWORD length)
+static bool ReplaceFileContent(const wchar_t* fileName, const char* text, DWORD length)
 {
     if (!fileName[0] || TextLength(fileName, kFileNameBufferSize) >= (size_t)kFileNameBufferSize) return false;
     SaveOutcome outcome = SaveBeside(fileName, text, length);
     if (outcome == DestinationIsLink) {
         // Replacing the link would make it a file of its own: the link stays
         // one, and the file it leads to gets the new text.
-        Char target[kFileNameBufferSize];
+        wchar_t target[kFileNameBufferSize];
         outcome = FindLinkTarget(fileName, target) ? SaveBeside(target, text, length) : NotSaved;
     }
     return outcome == Saved;
@@ -344,14 +354,12 @@ static FileBytes BytesToWrite(const wchar_t* text)
 template <typename Char>
 int SaveOutputToFile(const Char* resultText, OutputMode mode)
 {
-    Char fileName[kFileNameBufferSize] = {};
-    if (mode == AskForFile) {
-        if (!AskForFileName(fileName)) return 0;
-    } else {
-        CopyText(fileName, SettingsOf(resultText).outputFilePath, kFileNameBufferSize);
-    }
+    wchar_t fileName[kFileNameBufferSize] = {};
+    bool named = mode == AskForFile ? AskForFileName(resultText, fileName)
+                                    : NamedFileName(SettingsOf(resultText).outputFilePath, fileName);
+    if (!named) return 0;
     FileBytes bytes = BytesToWrite(resultText);
-    bool saved = bytes.text && ReplaceFileContent((const Char*)fileName, bytes.text, bytes.length);
+    bool saved = bytes.text && ReplaceFileContent(fileName, bytes.text, bytes.length);
     if (bytes.block) {
         GlobalUnlock(bytes.block);
         GlobalFree(bytes.block);

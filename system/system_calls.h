@@ -50,72 +50,44 @@ inline bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix)
 }
 
 // The file functions of the save, with the arguments it always gives them.
-inline HANDLE CreateFileNamed(const char* name, DWORD access, DWORD share, DWORD disposition)
-{
-    return CreateFileA(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-}
+// The save works on UTF-16 names in both kinds of run: the ANSI forms of the
+// last two hand a path back through best fit.
 inline HANDLE CreateFileNamed(const wchar_t* name, DWORD access, DWORD share, DWORD disposition)
 {
     return CreateFileW(name, access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
-inline bool MoveFileOver(const char* from, const char* to)
-{
-    return MoveFileExA(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
 inline bool MoveFileOver(const wchar_t* from, const wchar_t* to)
 {
     return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
 }
 
-inline bool RemoveFile(const char* name) { return DeleteFileA(name) != 0; }
 inline bool RemoveFile(const wchar_t* name) { return DeleteFileW(name) != 0; }
 
-inline bool ReplaceFileKeeping(const char* destination, const char* replacement, const char* backup)
-{
-    return ReplaceFileA(destination, replacement, backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
-}
 inline bool ReplaceFileKeeping(const wchar_t* destination, const wchar_t* replacement, const wchar_t* backup)
 {
     return ReplaceFileW(destination, replacement, backup, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0;
 }
 
-inline bool FileData(const char* name, WIN32_FILE_ATTRIBUTE_DATA* data)
-{
-    return GetFileAttributesExA(name, GetFileExInfoStandard, data) != 0;
-}
 inline bool FileData(const wchar_t* name, WIN32_FILE_ATTRIBUTE_DATA* data)
 {
     return GetFileAttributesExW(name, GetFileExInfoStandard, data) != 0;
 }
 
-inline DWORD FullPathName(const char* name, DWORD size, char* out, char** namePart)
-{
-    return GetFullPathNameA(name, size, out, namePart);
-}
 inline DWORD FullPathName(const wchar_t* name, DWORD size, wchar_t* out, wchar_t** namePart)
 {
     return GetFullPathNameW(name, size, out, namePart);
 }
 
-inline DWORD FinalPathName(HANDLE file, char* out, DWORD size)
-{
-    return GetFinalPathNameByHandleA(file, out, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-}
 inline DWORD FinalPathName(HANDLE file, wchar_t* out, DWORD size)
 {
     return GetFinalPathNameByHandleW(file, out, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
 }
 
-// "<text><separator><pid in hex>-<attempt>.<extension>"; the length, or a
+// "<prefix><path>.<pid in hex>-<attempt>.<extension>"; the length, or a
 // negative number when it does not fit.
-inline int FormatSideName(char* out, int size, const char* text, const char* separator, DWORD pid, int attempt,
-                          const char* extension)
-{
-    return wnsprintfA(out, size, "%s%s%lx-%d.%s", text, separator, pid, attempt, extension);
-}
-inline int FormatSideName(wchar_t* out, int size, const wchar_t* text, const wchar_t* separator, DWORD pid, int attempt,
+inline int FormatSideName(wchar_t* out, int size, const wchar_t* prefix, const wchar_t* path, DWORD pid, int attempt,
                           const wchar_t* extension)
 {
-    return wnsprintfW(out, size, L"%s%s%lx-%d.%s", text, separator, pid, attempt, extension);
+    return wnsprintfW(out, size, L"%s%s.%lx-%d.%s", prefix, path, pid, attempt, extension);
 }

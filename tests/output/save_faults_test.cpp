@@ -1,6 +1,6 @@
 // Every platform call of the save, made to fail in turn by standing in for
 // it in this exe's import table. Where Windows documents that a failing
-// ReplaceFileA has already moved files, the stand-in moves them the same way
+// ReplaceFileW has already moved files, the stand-in moves them the same way
 // before it fails. Each row checks what the user is left with: the
 // destination's bytes, the stray files beside it, and whether the beep said
 // that the new text is in place.
@@ -30,9 +30,9 @@ struct Fault {
     int calls = 0;
     DWORD error = 0;
     DWORD clearsAfterMs = 0;
-    bool movesOldToBackup = false;  // ReplaceFileA: the old file is under the backup name
-    bool removesOld = false;        // ReplaceFileA: the old file is gone, as without a backup name
-    bool removesNew = false;        // ReplaceFileA: the new file is gone, quarantined or deleted
+    bool movesOldToBackup = false;  // ReplaceFileW: the old file is under the backup name
+    bool removesOld = false;        // ReplaceFileW: the old file is gone, as without a backup name
+    bool removesNew = false;        // ReplaceFileW: the new file is gone, quarantined or deleted
 };
 
 constexpr int kAlways = 1000;
@@ -63,18 +63,18 @@ const Fault* Fails(const char* function)
 
 // The platform's own functions, as the import table held them before the
 // stand-ins took their slots.
-decltype(&CreateFileA) realCreateFile;
+decltype(&CreateFileW) realCreateFile;
 decltype(&WriteFile) realWriteFile;
 decltype(&FlushFileBuffers) realFlush;
 decltype(&CloseHandle) realClose;
-decltype(&ReplaceFileA) realReplace;
-decltype(&MoveFileExA) realMove;
-decltype(&DeleteFileA) realDelete;
+decltype(&ReplaceFileW) realReplace;
+decltype(&MoveFileExW) realMove;
+decltype(&DeleteFileW) realDelete;
 
-HANDLE WINAPI CreateFileStandIn(LPCSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+HANDLE WINAPI CreateFileStandIn(LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
                                 DWORD disposition, DWORD flags, HANDLE templateFile)
 {
-    if (Fails("CreateFileA")) return INVALID_HANDLE_VALUE;
+    if (Fails("CreateFileW")) return INVALID_HANDLE_VALUE;
     return realCreateFile(name, access, share, security, disposition, flags, templateFile);
 }
 
@@ -97,10 +97,10 @@ BOOL WINAPI CloseStandIn(HANDLE handle)
     return Fails("CloseHandle") ? FALSE : closed;
 }
 
-BOOL WINAPI ReplaceStandIn(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, DWORD flags, LPVOID exclude,
+BOOL WINAPI ReplaceStandIn(LPCWSTR replaced, LPCWSTR replacement, LPCWSTR backup, DWORD flags, LPVOID exclude,
                            LPVOID reserved)
 {
-    const Fault* fault = Fails("ReplaceFileA");
+    const Fault* fault = Fails("ReplaceFileW");
     if (!fault) return realReplace(replaced, replacement, backup, flags, exclude, reserved);
     if (fault->movesOldToBackup) realMove(replaced, backup, 0);
     if (fault->removesOld) realDelete(replaced);
@@ -109,18 +109,18 @@ BOOL WINAPI ReplaceStandIn(LPCSTR replaced, LPCSTR replacement, LPCSTR backup, D
     return FALSE;
 }
 
-BOOL WINAPI MoveStandIn(LPCSTR from, LPCSTR to, DWORD flags) { return Fails("MoveFileExA") ? FALSE : realMove(from, to, flags); }
-BOOL WINAPI DeleteStandIn(LPCSTR name) { return Fails("DeleteFileA") ? FALSE : realDelete(name); }
+BOOL WINAPI MoveStandIn(LPCWSTR from, LPCWSTR to, DWORD flags) { return Fails("MoveFileExW") ? FALSE : realMove(from, to, flags); }
+BOOL WINAPI DeleteStandIn(LPCWSTR name) { return Fails("DeleteFileW") ? FALSE : realDelete(name); }
 BOOL WINAPI BeepStandIn(UINT) { return ++beeps, TRUE; }
 
 struct StandIns {
-    harness::ImportStandIn create{"kernel32.dll", "CreateFileA", (const void*)CreateFileStandIn};
+    harness::ImportStandIn create{"kernel32.dll", "CreateFileW", (const void*)CreateFileStandIn};
     harness::ImportStandIn write{"kernel32.dll", "WriteFile", (const void*)WriteFileStandIn};
     harness::ImportStandIn flush{"kernel32.dll", "FlushFileBuffers", (const void*)FlushStandIn};
     harness::ImportStandIn close{"kernel32.dll", "CloseHandle", (const void*)CloseStandIn};
-    harness::ImportStandIn replace{"kernel32.dll", "ReplaceFileA", (const void*)ReplaceStandIn};
-    harness::ImportStandIn move{"kernel32.dll", "MoveFileExA", (const void*)MoveStandIn};
-    harness::ImportStandIn remove{"kernel32.dll", "DeleteFileA", (const void*)DeleteStandIn};
+    harness::ImportStandIn replace{"kernel32.dll", "ReplaceFileW", (const void*)ReplaceStandIn};
+    harness::ImportStandIn move{"kernel32.dll", "MoveFileExW", (const void*)MoveStandIn};
+    harness::ImportStandIn remove{"kernel32.dll", "DeleteFileW", (const void*)DeleteStandIn};
     harness::ImportStandIn beep{"user32.dll", "MessageBeep", (const void*)BeepStandIn};
     bool AllActive() const
     {
@@ -142,43 +142,43 @@ TEST(SaveFaults, DestinationKeepsTheOldOrTheNewText)
         Left left;
         const char* strays;  // beside the destination
     } rows[] = {
-        {"claim refused for good", true, {{"CreateFileA", 1, kAlways, ERROR_ACCESS_DENIED}}, Old, ""},
-        {"claim refused for 300 ms", true, {{"CreateFileA", 1, kAlways, sharing, 300}}, New, ""},
-        {"temporary file not created", true, {{"CreateFileA", 2, 1, ERROR_ACCESS_DENIED}}, Old, ""},
-        {"temporary file not created, no file before", false, {{"CreateFileA", 2, 1, ERROR_DISK_FULL}}, Nothing, ""},
+        {"claim refused for good", true, {{"CreateFileW", 1, kAlways, ERROR_ACCESS_DENIED}}, Old, ""},
+        {"claim refused for 300 ms", true, {{"CreateFileW", 1, kAlways, sharing, 300}}, New, ""},
+        {"temporary file not created", true, {{"CreateFileW", 2, 1, ERROR_ACCESS_DENIED}}, Old, ""},
+        {"temporary file not created, no file before", false, {{"CreateFileW", 2, 1, ERROR_DISK_FULL}}, Nothing, ""},
         {"write fails", true, {{"WriteFile", 1, kAlways, ERROR_DISK_FULL}}, Old, ""},
         {"flush fails", true, {{"FlushFileBuffers", 1, kAlways, ERROR_DISK_FULL}}, Old, ""},
         {"close fails", true, {{"CloseHandle", 1, kAlways, ERROR_NETNAME_DELETED}}, Old, ""},
-        {"replace: old file not removable", true, {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_REMOVE_REPLACED}}, Old, ""},
-        {"replace: names kept", true, {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT}}, Old, ""},
+        {"replace: old file not removable", true, {{"ReplaceFileW", 1, kAlways, ERROR_UNABLE_TO_REMOVE_REPLACED}}, Old, ""},
+        {"replace: names kept", true, {{"ReplaceFileW", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT}}, Old, ""},
         {"replace: old file gone", true,
-         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT, 0, false, true}}, New, ""},
+         {{"ReplaceFileW", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT, 0, false, true}}, New, ""},
         {"replace: old file under the backup name", true,
-         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true}}, New, ""},
+         {{"ReplaceFileW", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true}}, New, ""},
         {"replace stops part-way, new file cannot move", true,
-         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true}, {"MoveFileExA", 1, 1, ERROR_DISK_FULL}},
+         {{"ReplaceFileW", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true}, {"MoveFileExW", 1, 1, ERROR_DISK_FULL}},
          Old, ""},
         {"replace stops part-way, nothing can move", true,
-         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true},
-          {"MoveFileExA", 1, kAlways, ERROR_DISK_FULL}},
+         {{"ReplaceFileW", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, 0, true},
+          {"MoveFileExW", 1, kAlways, ERROR_DISK_FULL}},
          Nothing, "~bak | ~tmp"},
         {"replace: new file quarantined", true,
-         {{"ReplaceFileA", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT, 0, false, false, true}}, Old, ""},
-        {"replace not supported: moved over", true, {{"ReplaceFileA", 1, kAlways, ERROR_NOT_SUPPORTED}}, New, ""},
-        {"replace an invalid function: moved over", true, {{"ReplaceFileA", 1, kAlways, ERROR_INVALID_FUNCTION}}, New, ""},
+         {{"ReplaceFileW", 1, kAlways, ERROR_UNABLE_TO_MOVE_REPLACEMENT, 0, false, false, true}}, Old, ""},
+        {"replace not supported: moved over", true, {{"ReplaceFileW", 1, kAlways, ERROR_NOT_SUPPORTED}}, New, ""},
+        {"replace an invalid function: moved over", true, {{"ReplaceFileW", 1, kAlways, ERROR_INVALID_FUNCTION}}, New, ""},
         {"replace not supported, the one move fails", true,
-         {{"ReplaceFileA", 1, kAlways, ERROR_NOT_SUPPORTED}, {"MoveFileExA", 1, 1, ERROR_ACCESS_DENIED}}, Old, ""},
+         {{"ReplaceFileW", 1, kAlways, ERROR_NOT_SUPPORTED}, {"MoveFileExW", 1, 1, ERROR_ACCESS_DENIED}}, Old, ""},
         // Wine makes no symbolic links: the destination answers as one does, and leads to itself.
-        {"symbolic link: saved beside its target", true, {{"ReplaceFileA", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}}, New, ""},
+        {"symbolic link: saved beside its target", true, {{"ReplaceFileW", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}}, New, ""},
         {"symbolic link not resolved", true,
-         {{"ReplaceFileA", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}, {"CreateFileA", 3, 1, ERROR_ACCESS_DENIED}}, Old, ""},
-        {"replace refused for 300 ms", true, {{"ReplaceFileA", 1, kAlways, sharing, 300}}, New, ""},
-        {"replace refused for good", true, {{"ReplaceFileA", 1, kAlways, sharing}}, Old, ""},
-        {"move fails, no file before", false, {{"MoveFileExA", 1, kAlways, ERROR_DISK_FULL}}, Nothing, ""},
-        {"move refused for 300 ms, no file before", false, {{"MoveFileExA", 1, kAlways, sharing, 300}}, New, ""},
-        {"backup held for 300 ms", true, {{"DeleteFileA", 1, kAlways, sharing, 300}}, New, ""},
+         {{"ReplaceFileW", 1, 1, ERROR_SYMLINK_NOT_SUPPORTED}, {"CreateFileW", 3, 1, ERROR_ACCESS_DENIED}}, Old, ""},
+        {"replace refused for 300 ms", true, {{"ReplaceFileW", 1, kAlways, sharing, 300}}, New, ""},
+        {"replace refused for good", true, {{"ReplaceFileW", 1, kAlways, sharing}}, Old, ""},
+        {"move fails, no file before", false, {{"MoveFileExW", 1, kAlways, ERROR_DISK_FULL}}, Nothing, ""},
+        {"move refused for 300 ms, no file before", false, {{"MoveFileExW", 1, kAlways, sharing, 300}}, New, ""},
+        {"backup held for 300 ms", true, {{"DeleteFileW", 1, kAlways, sharing, 300}}, New, ""},
         // The backup then holds the only copy of the old text.
-        {"backup not removable", true, {{"DeleteFileA", 1, kAlways, ERROR_ACCESS_DENIED}}, New, "~bak"},
+        {"backup not removable", true, {{"DeleteFileW", 1, kAlways, ERROR_ACCESS_DENIED}}, New, "~bak"},
     };
     char sideName[64];
     int survived = 0;

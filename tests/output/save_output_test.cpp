@@ -65,7 +65,8 @@ TEST(SaveOutputToFile, LongestPathThatTheOptionsKeep)
     target += "\\" + std::string(kQuotedValueMaxLength - target.size() - 5, 'n') + ".txt";
     ASSERT_EQ((size_t)kQuotedValueMaxLength, target.size());
     if (SaveTo(target, "long") == 1) {
-        EXPECT_EQ("long", harness::ReadBytes(target));
+        // Read where every "sub\.." cancels: the ANSI reader takes no path that long.
+        EXPECT_EQ("long", harness::ReadBytes(scratch.Join(target.substr(target.rfind('\\') + 1))));
     } else {
         EXPECT_EQ("sub", FolderListing(scratch.path()));
         EXPECT_EQ("", FolderListing(scratch.Join("sub")));
