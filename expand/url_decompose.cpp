@@ -14,7 +14,11 @@ UrlComponentsOf<wchar_t> wideUrlComponents;
 static_assert(sizeof(URL_COMPONENTSA) == 60, "the 32-bit URL_COMPONENTSA is 60 bytes");
 #endif
 
-// The cracker's record and function for each kind of text.
+// The cracker's record and function for each kind of text. The ANSI cracker
+// may keep its answer in the code page: with no flags it decodes no escape,
+// so every part is a piece of the item's text, whose characters all came
+// from the code page and go back to the same bytes; none can be a best-fit
+// look-alike.
 template <typename Char>
 struct Cracker;
 template <>
