@@ -1,8 +1,8 @@
 // The clipboard text source: the clipboard's text in the run's kind, scanned
-// line by line into the ItemList. In the code page an ANSI program's CF_TEXT
-// is read in place, text placed as Unicode in an exact conversion; in
-// Unicode, CF_UNICODETEXT, which Windows offers for CF_TEXT too. The clipboard is held open, and
-// its text locked, only for the scan, and never changed.
+// line by line into the ItemList. In the code page the lines of CF_TEXT that
+// agree with CF_UNICODETEXT; in Unicode, CF_UNICODETEXT, which Windows offers
+// for CF_TEXT too. The clipboard is held open, and its text locked, only for
+// the scan, and never changed.
 #include "items/clipboard_source.h"
 
 #include <windows.h>

@@ -124,10 +124,13 @@ bool ModulePathFromSystem(char* path, int size)
 bool DecodeTemplateFile(const char* bytes, int size, wchar_t* out, int capacity)
 {
     int units = 0;
-    if (size >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE) {
+    bool bigEndian = size >= 2 && (unsigned char)bytes[0] == 0xFE && (unsigned char)bytes[1] == 0xFF;
+    if (bigEndian || (size >= 2 && (unsigned char)bytes[0] == 0xFF && (unsigned char)bytes[1] == 0xFE)) {
         units = (size - 2) / 2;
         if (units >= capacity) return false;
-        memcpy(out, bytes + 2, units * sizeof(wchar_t));
+        const unsigned char* pairs = (const unsigned char*)bytes + 2;
+        for (int i = 0; i < units; ++i)
+            out[i] = bigEndian ? (wchar_t)(pairs[2 * i] << 8 | pairs[2 * i + 1]) : (wchar_t)(pairs[2 * i + 1] << 8 | pairs[2 * i]);
     } else if (size > 0) {
         bool marked = size >= 3 && memcmp(bytes, "\xEF\xBB\xBF", 3) == 0;
         if (marked) {
@@ -169,47 +172,68 @@ bool TextToSystem(const char* text, int length, wchar_t* out, int size)
     return MultiByteToWideChar(CP_ACP, 0, text, length, out, size) > 0;
 }
 
-// Which form the owner placed: Windows lists the placed formats before the
-// ones it makes from them.
-static bool PlacedAsUnicode()
+// The code page in which Windows makes CF_UNICODETEXT from CF_TEXT: that of
+// the clipboard's locale, else the ANSI one.
+static UINT ClipboardCodePage()
 {
-    for (UINT format = EnumClipboardFormats(0); format; format = EnumClipboardFormats(format)) {
-        if (format == CF_TEXT) return false;
-        if (format == CF_UNICODETEXT) return true;
-    }
-    return false;
+    UINT codePage = CP_ACP;
+    HANDLE block = GetClipboardData(CF_LOCALE);
+    const LCID* locale = block ? (const LCID*)GlobalLock(block) : nullptr;
+    if (!locale) return codePage;
+    DWORD number = 0;
+    if (GlobalSize(block) >= sizeof(LCID) &&
+        GetLocaleInfoW(*locale, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER, (LPWSTR)&number,
+                       sizeof(number) / sizeof(wchar_t)))
+        codePage = number;
+    GlobalUnlock(block);
+    return codePage;
 }
 
-// Line by line, each line's LF kept: a line that holds a character without
-// an exact form is left empty, so that neither it nor a part of it is read.
-// Another program's block need not end in a NUL.
-static HGLOBAL ConvertClipboardText(HANDLE unicode)
+// The list of formats cannot tell which text the owner placed and which
+// Windows made: a Unicode program may place both, its CF_TEXT a best-fit
+// look-alike. So each line of CF_TEXT (lines end at each LF, which is kept)
+// is kept only where converting it as Windows would gives the same line of
+// CF_UNICODETEXT; any other line, and a line that one text has and the other
+// lacks, is left empty, so that neither it nor a part of it is read. Where
+// Windows made one text from the other the two agree by construction, and an
+// ANSI program's bytes are read as placed. Another program's blocks need not
+// end in a NUL. The block holds the text, then room to convert a line.
+static HGLOBAL AgreeingLines(HANDLE bytesBlock, HANDLE wideBlock, UINT codePage)
 {
-    const wchar_t* wide = (const wchar_t*)GlobalLock(unicode);
-    if (!wide) return nullptr;
-    int units = (int)wcsnlen(wide, GlobalSize(unicode) / sizeof(wchar_t));
-    CPINFO info;
-    int charBytes = GetCPInfo(CP_ACP, &info) ? (int)info.MaxCharSize : kMaxCharBytes;
-    SIZE_T size = (SIZE_T)units * charBytes + 1;
-    HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE, size);
+    const char* bytes = (const char*)GlobalLock(bytesBlock);
+    const wchar_t* wide = (const wchar_t*)GlobalLock(wideBlock);
+    int length = bytes ? (int)strnlen(bytes, GlobalSize(bytesBlock)) : 0;
+    int units = wide ? (int)wcsnlen(wide, GlobalSize(wideBlock) / sizeof(wchar_t)) : 0;
+    // No code page makes more units of a line than it has bytes.
+    SIZE_T roomAt = ((SIZE_T)length + 2) & ~(SIZE_T)1;
+    HGLOBAL block = bytes && wide ? GlobalAlloc(GMEM_MOVEABLE, roomAt + ((SIZE_T)length + 1) * sizeof(wchar_t)) : nullptr;
     char* text = block ? (char*)GlobalLock(block) : nullptr;
     if (text) {
-        int length = 0;
-        for (int start = 0; start < units;) {
-            int end = start;
-            while (end < units && wide[end] != L'\n') ++end;
-            ExactText line = ConvertExactly(wide + start, end - start, text + length, (int)(size - length), nullptr);
-            if (line.standIns == 0) length += line.length;
-            if (end < units) text[length++] = '\n';
+        wchar_t* line = (wchar_t*)(text + roomAt);
+        int kept = 0;
+        for (int start = 0, wideAt = 0; start < length;) {
+            int end = start, wideEnd = wideAt;
+            while (end < length && bytes[end] != '\n') ++end;
+            while (wideEnd < units && wide[wideEnd] != L'\n') ++wideEnd;
+            int converted = end > start ? MultiByteToWideChar(codePage, 0, bytes + start, end - start, line, length + 1) : 0;
+            bool agrees = wideAt <= units && converted == wideEnd - wideAt && (end == start || converted > 0) &&
+                          memcmp(line, wide + wideAt, converted * sizeof(wchar_t)) == 0;
+            if (agrees) {
+                memcpy(text + kept, bytes + start, end - start);
+                kept += end - start;
+            }
+            if (end < length) text[kept++] = '\n';
             start = end + 1;
+            wideAt = wideEnd + 1;
         }
-        text[length] = '\0';
+        text[kept] = '\0';
         GlobalUnlock(block);
     } else if (block) {
         GlobalFree(block);
         block = nullptr;
     }
-    GlobalUnlock(unicode);
+    if (bytes) GlobalUnlock(bytesBlock);
+    if (wide) GlobalUnlock(wideBlock);
     return block;
 }
 
@@ -223,10 +247,9 @@ HGLOBAL ClipboardTextFromSystem<wchar_t>(bool* converted)
 template <>
 HGLOBAL ClipboardTextFromSystem<char>(bool* converted)
 {
-    *converted = PlacedAsUnicode();
-    if (!*converted) return GetClipboardData(CF_TEXT);
-    HANDLE unicode = GetClipboardData(CF_UNICODETEXT);
-    HGLOBAL block = unicode ? ConvertClipboardText(unicode) : nullptr;
+    HANDLE bytes = GetClipboardData(CF_TEXT);
+    HANDLE wide = GetClipboardData(CF_UNICODETEXT);
+    HGLOBAL block = bytes && wide ? AgreeingLines(bytes, wide, ClipboardCodePage()) : nullptr;
     *converted = block != nullptr;
     return block;
 }

@@ -14,9 +14,13 @@
 //                                       no item, its file option no file
 //   the executable's own path           the path is refused
 //   a name picked in the Save As dialog the name is refused
-//   clipboard text placed as Unicode    its whole line is left out
-//   clipboard text placed as CF_TEXT    an ANSI program's own bytes, read as
-//                                       placed: they hold no look-alike
+//   a line of clipboard text            its CF_TEXT is read only where it
+//                                       converts, by the code page of the
+//                                       clipboard's locale, to the same line
+//                                       of CF_UNICODETEXT: an ANSI program's
+//                                       own bytes do; a look-alike of a
+//                                       Unicode line does not, and its whole
+//                                       line is left out
 //
 // Every character that the code page holds keeps exactly the bytes that the
 // system's own conversion gives it.
@@ -46,7 +50,7 @@ bool NameFromSystem(const wchar_t* name, char* out, int size);
 bool ModulePathFromSystem(wchar_t* path, int size);
 
 // The bytes of a template file as UTF-16, at most size - 1 units and a NUL:
-// by a byte-order mark (UTF-8 or UTF-16 LE, the mark not part of the
+// by a byte-order mark (UTF-8, UTF-16 LE or BE, the mark not part of the
 // template), else as UTF-8 where the bytes are valid UTF-8, as Notepad saves
 // by default, else in the ANSI code page. False when it does not fit.
 bool DecodeTemplateFile(const char* bytes, int size, wchar_t* out, int capacity);
@@ -65,9 +69,8 @@ template <typename Char>
 constexpr UINT kClipboardTextFormat = sizeof(Char) == 1 ? CF_TEXT : CF_UNICODETEXT;
 
 // With the clipboard open: the block of its text in the run's kind, or null.
-// In Unicode that is CF_UNICODETEXT. In the code page, text placed as
-// CF_TEXT is that very block; text placed as Unicode is converted into a new
-// block, each line that holds a character without an exact form left empty,
-// and *converted is then true and the caller frees it.
+// In Unicode that is CF_UNICODETEXT. In the code page it is a new block of
+// the lines of CF_TEXT that agree with CF_UNICODETEXT, every other line left
+// empty, and *converted is then true and the caller frees it.
 template <typename Char>
 HGLOBAL ClipboardTextFromSystem(bool* converted);
