@@ -52,13 +52,14 @@ static bool ReadQuotedValue(const Char* from, Char (&value)[kQuotedValueMaxLengt
 
 enum ValueEnd { EndedByBlank, EndedByTail, EndedByLimit };
 
-// Whether a cut before from[length] falls inside a character that must stay
-// whole: a surrogate pair does; a value in the code page is cut by bytes, as
-// it always was.
-static bool CutsCharacter(const char*, int) { return false; }
-static bool CutsCharacter(const wchar_t* from, int length)
+// Whether a cut before from[length] falls inside a character, which stays
+// whole: the second byte of a double-byte character left alone could be a
+// backslash, and its lead byte would join whatever follows. The value starts
+// a character, right behind its ASCII option.
+template <typename Char>
+static bool CutsCharacter(const Char* from, int length)
 {
-    return length > 0 && IsHighSurrogate(from[length - 1]) && IsLowSurrogate(from[length]);
+    return length > 0 && !BeginsCharacter(from, 0, length);
 }
 
 // Blank-ended value: units up to the first blank or the end of the tail, cut

@@ -94,6 +94,8 @@ TEST_F(Options, TemplateByteLimits)
     std::string inline1299(1299, 'i');
     Parse("/#o=" + inline1299 + "cut off");
     ExpectTemplate(inline1299);
+    Parse("/#o=" + inline1299.substr(1) + "\x95\x5C");
+    ExpectTemplate(inline1299.substr(1) + (GetACP() == 932 ? "" : "\x95"));
 
     std::string file2599(2599, 'f');
     harness::WriteBytes(ini_, file2599);
@@ -179,6 +181,8 @@ TEST_F(Options, LineBreakMarker)
         {"/#r=0123456789 x", "0123456789"},
         {"/#r=\"\t\" x", "\"\t\""},
         {"/#r=ab /#r=cd", "ab"},
+        // Under 932 the cut moves back to the start of the character it would split.
+        {"/#r=ABCDEFGHI\x95\x5C x", GetACP() == 932 ? "ABCDEFGHI" : "ABCDEFGHI\x95"},
     };
     for (const Case& c : cases) {
         Parse(c.tail);
