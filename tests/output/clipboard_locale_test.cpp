@@ -42,23 +42,31 @@ TEST(ClipboardLocale, UnicodeTextIsTheName)
     const char* name = GetACP() == 932 ? u8"表\\a.txt" : u8"Café.txt";
     harness::ScratchFolder scratch;
     std::string path = scratch.File(own_texts::InCodePage(name));
-    harness::SetClipboardText(harness::kClipboardSentinel);
-    ASSERT_EQ(0u, harness::RunTavrel("\"" + path + "\"", scratch.path()));
+    // A run in Unicode too: Windows makes its CF_TEXT for older programs by the locale.
+    for (std::string mode : {"", "/#u "}) {
+        harness::SetClipboardText(harness::kClipboardSentinel);
+        ASSERT_EQ(0u, harness::RunTavrel(mode + "\"" + path + "\"", scratch.path()));
 
-    LCID locale = 0;
-    std::string text;
-    ASSERT_TRUE(OpenClipboard(nullptr));
-    if (HANDLE block = GetClipboardData(CF_LOCALE)) {
-        locale = *(const LCID*)GlobalLock(block);
-        GlobalUnlock(block);
+        LCID locale = 0;
+        std::string text, bytes;
+        ASSERT_TRUE(OpenClipboard(nullptr));
+        if (HANDLE block = GetClipboardData(CF_LOCALE)) {
+            locale = *(const LCID*)GlobalLock(block);
+            GlobalUnlock(block);
+        }
+        if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
+            text = Utf8((const wchar_t*)GlobalLock(block));
+            GlobalUnlock(block);
+        }
+        if (HANDLE block = GetClipboardData(CF_TEXT)) {
+            bytes = (const char*)GlobalLock(block);
+            GlobalUnlock(block);
+        }
+        CloseClipboard();
+        EXPECT_EQ(GetSystemDefaultLCID(), locale) << mode << "user locale " << GetUserDefaultLCID();
+        EXPECT_EQ(Utf8(scratch.path()) + "\\" + name, text) << mode;
+        EXPECT_EQ(path, bytes) << mode;
     }
-    if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
-        text = Utf8((const wchar_t*)GlobalLock(block));
-        GlobalUnlock(block);
-    }
-    CloseClipboard();
-    EXPECT_EQ(GetSystemDefaultLCID(), locale) << "user locale " << GetUserDefaultLCID();
-    EXPECT_EQ(Utf8(scratch.path()) + "\\" + name, text);
 }
 
 }  // namespace

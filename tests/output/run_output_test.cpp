@@ -125,14 +125,15 @@ std::string Repeated(const std::string& text, int count)
 }
 
 // Texts and names in UTF-8, with {dir}; {fw} is the scratch path in
-// fullwidth forms, {path:N} a name in it whose full path has N UTF-16 units,
-// {emoji:N} N emoji of two units each.
+// fullwidth forms, {drv} its drive, {path:N} a name in it whose full path has
+// N UTF-16 units, {emoji:N} N emoji of two units each.
 class UnicodeRun : public RunOutput {
 protected:
     std::string Expand(std::string text)
     {
         text = harness::WithFolder(text, scratch_.path());
         for (size_t at; (at = text.find("{fw}")) != std::string::npos;) text.replace(at, 4, Fullwidth(scratch_.path()));
+        for (size_t at; (at = text.find("{drv}")) != std::string::npos;) text.replace(at, 5, scratch_.path().substr(0, 2));
         for (size_t at; (at = text.find("{emoji:")) != std::string::npos;)
             text.replace(at, text.find('}', at) + 1 - at, Repeated("\xF0\x9F\x93\x81", atoi(text.c_str() + at + 7)));
         for (size_t at; (at = text.find("{path:")) != std::string::npos;) {
@@ -146,7 +147,8 @@ protected:
     }
 
     // Files, "|" between them, each "name" holding its own full name or
-    // "name=content" ("16:" before content held as UTF-16 LE with its mark);
+    // "name=content" ("16:" or "BE:" before content held as UTF-16 LE or BE
+    // with its mark; "before>after" for the content that the run writes);
     // an .exe is a copy of Tavrel, the exe to run. Returns that exe or "".
     std::string MakeFiles(const std::string& files)
     {
@@ -158,9 +160,13 @@ protected:
             size_t equals = entry.find('=', entry.find('.'));
             std::string name = scratch_.Join(entry.substr(0, equals)), content = name;
             if (equals != std::string::npos) content = entry.substr(equals + 1);
-            if (content.compare(0, 3, "16:") == 0) {
+            std::string after = content.substr(content.find('>') + 1);
+            content.resize(std::min(content.size(), content.find('>')));
+            if (content.compare(0, 3, "16:") == 0 || content.compare(0, 3, "BE:") == 0) {
+                bool big = content[0] == 'B';
                 std::wstring wide = L"\xFEFF" + harness::Utf16(content.substr(3));
                 content.assign((const char*)wide.data(), wide.size() * sizeof(wchar_t));
+                for (size_t i = 0; big && i + 1 < content.size(); i += 2) std::swap(content[i], content[i + 1]);
             }
             std::wstring wide = L"\\\\?\\" + harness::Utf16(name);
             for (size_t folder = wide.find(L'\\', 4 + scratch_.path().size() + 1); folder != std::wstring::npos;
@@ -175,7 +181,7 @@ protected:
             DWORD written = 0;
             WriteFile(file, content.data(), (DWORD)content.size(), &written, nullptr);
             CloseHandle(file);
-            kept_.push_back({name, content});
+            kept_.push_back({name, after});
         }
         return exe;
     }
@@ -188,6 +194,25 @@ protected:
         ReadFile(file, bytes, sizeof(bytes), &read, nullptr);
         CloseHandle(file);
         return std::string(bytes, read);
+    }
+
+    // "{A}", "{U}" or "{O}" before a text places it as CF_TEXT (in the code
+    // page), CF_UNICODETEXT or CF_OEMTEXT (in code page 437), in that order.
+    static void PlaceFormats(const std::string& formats)
+    {
+        ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
+        for (size_t at = 0, end; at < formats.size(); at = end) {
+            end = formats.find('{', at + 3);
+            std::wstring wide = harness::Utf16(formats.substr(at + 3, end - at - 3));
+            UINT format = formats[at + 1] == 'U' ? CF_UNICODETEXT : formats[at + 1] == 'A' ? CF_TEXT : CF_OEMTEXT;
+            HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, wide.size() * 2 + 2);
+            if (format == CF_UNICODETEXT) memcpy(GlobalLock(block), wide.c_str(), wide.size() * 2);
+            else WideCharToMultiByte(format == CF_TEXT ? CP_ACP : 437, 0, wide.c_str(), -1, (char*)GlobalLock(block),
+                                     (int)wide.size() * 2 + 2, nullptr, nullptr);
+            GlobalUnlock(block);
+            SetClipboardData(format, block);
+        }
+        CloseClipboard();
     }
 
     struct Kept {
@@ -206,6 +231,7 @@ TEST_F(UnicodeRun, NoLookAlikeOfANameTheCodePageCannotHold)
         const char* unicodeClipboard;
         const char* tail;
         const char* expected;
+        const char* current = "";  // the run's folder in the scratch folder
     } cases[] = {
         {1252, "a／＃f=＂{fw}＼victim.txt＂.txt|victim.txt", "", "\"{dir}\\a／＃f=＂{fw}＼victim.txt＂.txt\" {dir}\\alpha.txt",
          "{dir}\\alpha.txt"},
@@ -222,16 +248,35 @@ TEST_F(UnicodeRun, NoLookAlikeOfANameTheCodePageCannotHold)
         // No settings file from the look-alike of the exe's own folder.
         {1252, "Łódź\\x.exe|Lódz\\x.ini", "", "{dir}\\alpha.txt", "{dir}\\alpha.txt"},
         {932, "résumé\\x.exe|resume\\x.ini", "", "{dir}\\alpha.txt", "{dir}\\alpha.txt"},
+        // A relative output file goes into the current folder itself, and
+        // the folder's full path is no look-alike either.
+        {1252, "plain.txt|Łódź\\out.txt=>plain.txt|Lódz\\out.txt=keep", "", "/#f=\"out.txt\" /#o=%^N {dir}\\plain.txt", kClipboardSentinel, "Łódź"},
+        {1252, "plain.txt|Łódź\\out.txt=>plain.txt|Lódz\\out.txt=keep", "", "/#f=\"{drv}out.txt\" /#o=%^N {dir}\\plain.txt", kClipboardSentinel, "Łódź"},
+        {932, "plain.txt|résumé\\out.txt=>plain.txt|resume\\out.txt=keep", "", "/#f=\"out.txt\" /#o=%^N {dir}\\plain.txt", kClipboardSentinel, "résumé"},
+        {932, "plain.txt|f¥g\\out.txt=>plain.txt|f\\g\\out.txt=keep", "", "/#f=\"out.txt\" /#o=%^N {dir}\\plain.txt", kClipboardSentinel, "f¥g"},
+        // The room for side names counts UTF-16 units, not the code page's bytes.
+        {932, "{path:200}=>{dir}\\alpha.txt", "", "/#f=\"{dir}\\{path:200}\" {dir}\\alpha.txt", kClipboardSentinel},
+        // A program that places both texts, its CF_TEXT a look-alike; CF_OEMTEXT alone.
+        {1252, "Lódz.txt", "{A}{dir}\\Lódz.txt\r\n{dir}\\alpha.txt{U}{dir}\\Łódź.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
+        {932, "resume.txt", "{A}{dir}\\resume.txt\r\n{dir}\\alpha.txt{U}{dir}\\résumé.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
+        {1252, "ad.txt", "{O}{dir}\\αδ.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
+        // URLs, which any text names, by both routes.
+        {1252, "", "", "http://example.com/Łódź.txt {dir}\\alpha.txt", "{dir}\\alpha.txt"},
+        {1252, "", "http://example.com/Łódź.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
+        {932, "", "http://example.com/Łódź.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
     };
     for (const Case& c : cases) {
         if (c.codePage != GetACP()) continue;
         std::string exe = MakeFiles(c.files);
         harness::SetClipboardText(kClipboardSentinel);
-        if (c.unicodeClipboard[0]) harness::SetClipboardText(Expand(c.unicodeClipboard), true);
+        std::string clipboard = Expand(c.unicodeClipboard);
+        if (clipboard[0] == '{') PlaceFormats(clipboard);
+        else if (!clipboard.empty()) harness::SetClipboardText(clipboard, true);
         tail_ = Expand(c.tail);
-        EXPECT_EQ(0u, harness::RunTavrel(tail_, scratch_.path(), exe, true)) << tail_;
+        std::string folder = c.current[0] ? scratch_.Join(c.current) : scratch_.path();
+        EXPECT_EQ(0u, harness::RunTavrel(tail_, folder, exe, true)) << tail_;
         ExpectClipboard(Expand(c.expected));
-        for (const Kept& file : kept_) EXPECT_EQ(file.content, ReadNamed(file.name)) << "tail: " << tail_;
+        for (const Kept& file : kept_) EXPECT_EQ(file.content, ReadNamed(file.name)) << "tail: " << tail_ << "\n file: " << file.name;
     }
 }
 
@@ -263,6 +308,7 @@ TEST_F(UnicodeRun, NamesInEveryScript)
         {0, "한.txt|t.txt=\xEF\xBB\xBF%^A[↓]é", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한\r\né", ""},
         {0, "한.txt|t.txt=%^A→", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한→", ""},
         {0, "한.txt|t.txt=16:%^A→", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한→", ""},
+        {0, "한.txt|t.txt=BE:%^A→", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한→", ""},
         {1252, "한.txt|t.txt=%^A\xE9", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한é", ""},
         {932, "한.txt|t.txt=%^A\x95\x5C", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한表", ""},
         // 259 units and 260; a pair at the cut of the inline template.
@@ -320,6 +366,7 @@ TEST_F(RunOutput, NamedFileGetsTheResultAndTheClipboardStays)
         const char* tail;
         const char* expected;
         size_t pathLength = 0;  // of a target named to be that long in place of out.txt
+        bool inLongFolder = false;  // that length made up by its folder, its name plan.txt
     } cases[] = {
         {nullptr, "/#f=\"{dir}\\out.txt\" {dir}\\a {dir}\\.x {dir}\\b /#o=%^A", "a\r\n\r\nb"},
         {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt"},
@@ -333,20 +380,22 @@ TEST_F(RunOutput, NamedFileGetsTheResultAndTheClipboardStays)
         {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt", 255},
         {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt", 259},
         {nullptr, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt", 259},
+        {kOldContent, "/#f=\"{dir}\\out.txt\" {dir}\\alpha.txt /#o=%^N", "alpha.txt", 259, true},
     };
     for (const Case& c : cases) {
         std::string name = "out.txt", tail = c.tail;
         if (c.pathLength) name = std::string(c.pathLength - scratch_.path().size() - 5, 'n') + ".txt";
+        if (c.inLongFolder) name = name.substr(0, name.size() - 9) + "\\plan.txt";
         tail.replace(tail.find("out.txt"), 7, name);
         std::string target = scratch_.File(name, c.existing ? c.existing : "");
         ASSERT_TRUE(!c.pathLength || target.size() == c.pathLength);
-        std::string listing = FolderListing(scratch_.path());
+        std::string folder = target.substr(0, target.rfind('\\')), listing = FolderListing(folder);
         if (!c.existing) DeleteFileA(target.c_str());
         harness::SetClipboardText(kClipboardSentinel);
         if (!Run(tail)) continue;
         ExpectFile(target, harness::WithFolder(c.expected, scratch_.path()));
         ExpectClipboard(kClipboardSentinel);
-        EXPECT_EQ(listing, FolderListing(scratch_.path()));
+        EXPECT_EQ(listing, FolderListing(folder));
     }
 }
 
