@@ -173,7 +173,8 @@ bool TextToSystem(const char* text, int length, wchar_t* out, int size)
 }
 
 // The code page in which Windows makes CF_UNICODETEXT from CF_TEXT: that of
-// the clipboard's locale, else the ANSI one.
+// the clipboard's locale, else the ANSI one (CP_ACP, also when the two are
+// the same).
 static UINT ClipboardCodePage()
 {
     UINT codePage = CP_ACP;
@@ -183,10 +184,21 @@ static UINT ClipboardCodePage()
     DWORD number = 0;
     if (GlobalSize(block) >= sizeof(LCID) &&
         GetLocaleInfoW(*locale, LOCALE_IDEFAULTANSICODEPAGE | LOCALE_RETURN_NUMBER, (LPWSTR)&number,
-                       sizeof(number) / sizeof(wchar_t)))
+                       sizeof(number) / sizeof(wchar_t)) &&
+        number != GetACP())
         codePage = number;
     GlobalUnlock(block);
     return codePage;
+}
+
+// Whether bytes[0, length) converted by codePage are wide[0, units); room
+// takes the conversion.
+static bool SameLine(const char* bytes, int length, const wchar_t* wide, int units, UINT codePage, wchar_t* room,
+                     int roomUnits)
+{
+    if (length == 0) return units == 0;
+    int converted = MultiByteToWideChar(codePage, 0, bytes, length, room, roomUnits);
+    return converted == units && memcmp(room, wide, units * sizeof(wchar_t)) == 0;
 }
 
 // The list of formats cannot tell which text the owner placed and which
@@ -196,8 +208,12 @@ static UINT ClipboardCodePage()
 // CF_UNICODETEXT; any other line, and a line that one text has and the other
 // lacks, is left empty, so that neither it nor a part of it is read. Where
 // Windows made one text from the other the two agree by construction, and an
-// ANSI program's bytes are read as placed. Another program's blocks need not
-// end in a NUL. The block holds the text, then room to convert a line.
+// ANSI program's bytes are read as placed. Where the locale's code page is
+// not the ANSI one, Windows makes CF_TEXT from a Unicode text in the
+// locale's code page, whose bytes the run would read as other characters
+// (表 under 932 is 0x95 0x5C, "•\" under 1252): a line is then kept only
+// where it reads the same in both. Another program's blocks need not end in
+// a NUL. The block holds the text, then room to convert a line.
 static HGLOBAL AgreeingLines(HANDLE bytesBlock, HANDLE wideBlock, UINT codePage)
 {
     const char* bytes = (const char*)GlobalLock(bytesBlock);
@@ -215,12 +231,13 @@ static HGLOBAL AgreeingLines(HANDLE bytesBlock, HANDLE wideBlock, UINT codePage)
             int end = start, wideEnd = wideAt;
             while (end < length && bytes[end] != '\n') ++end;
             while (wideEnd < units && wide[wideEnd] != L'\n') ++wideEnd;
-            int converted = end > start ? MultiByteToWideChar(codePage, 0, bytes + start, end - start, line, length + 1) : 0;
-            bool agrees = wideAt <= units && converted == wideEnd - wideAt && (end == start || converted > 0) &&
-                          memcmp(line, wide + wideAt, converted * sizeof(wchar_t)) == 0;
+            const char* from = bytes + start;
+            int size = end - start, lineUnits = wideEnd - wideAt;
+            bool agrees = wideAt <= units && SameLine(from, size, wide + wideAt, lineUnits, codePage, line, length + 1) &&
+                          (codePage == CP_ACP || SameLine(from, size, wide + wideAt, lineUnits, CP_ACP, line, length + 1));
             if (agrees) {
-                memcpy(text + kept, bytes + start, end - start);
-                kept += end - start;
+                memcpy(text + kept, from, size);
+                kept += size;
             }
             if (end < length) text[kept++] = '\n';
             start = end + 1;

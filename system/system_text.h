@@ -17,10 +17,11 @@
 //   a line of clipboard text            its CF_TEXT is read only where it
 //                                       converts, by the code page of the
 //                                       clipboard's locale, to the same line
-//                                       of CF_UNICODETEXT: an ANSI program's
-//                                       own bytes do; a look-alike of a
-//                                       Unicode line does not, and its whole
-//                                       line is left out
+//                                       of CF_UNICODETEXT, and in the ANSI
+//                                       code page too where that is another:
+//                                       an ANSI program's own bytes do; a
+//                                       look-alike of a Unicode line does
+//                                       not, and its whole line is left out
 //
 // Every character that the code page holds keeps exactly the bytes that the
 // system's own conversion gives it.

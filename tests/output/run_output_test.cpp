@@ -197,16 +197,20 @@ protected:
     }
 
     // "{A}", "{U}" or "{O}" before a text places it as CF_TEXT (in the code
-    // page), CF_UNICODETEXT or CF_OEMTEXT (in code page 437), in that order.
+    // page), CF_UNICODETEXT or CF_OEMTEXT (in code page 437), and "{L}" before
+    // hex digits that CF_LOCALE, in that order.
     static void PlaceFormats(const std::string& formats)
     {
         ASSERT_TRUE(OpenClipboard(nullptr) && EmptyClipboard());
         for (size_t at = 0, end; at < formats.size(); at = end) {
             end = formats.find('{', at + 3);
             std::wstring wide = harness::Utf16(formats.substr(at + 3, end - at - 3));
-            UINT format = formats[at + 1] == 'U' ? CF_UNICODETEXT : formats[at + 1] == 'A' ? CF_TEXT : CF_OEMTEXT;
+            char kind = formats[at + 1];
+            UINT format = kind == 'U' ? CF_UNICODETEXT : kind == 'A' ? CF_TEXT : kind == 'O' ? CF_OEMTEXT : CF_LOCALE;
+            LCID locale = strtoul(formats.c_str() + at + 3, nullptr, 16);
+            if (format == CF_LOCALE) wide.assign((const wchar_t*)&locale, sizeof(locale) / sizeof(wchar_t));
             HGLOBAL block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, wide.size() * 2 + 2);
-            if (format == CF_UNICODETEXT) memcpy(GlobalLock(block), wide.c_str(), wide.size() * 2);
+            if (format == CF_UNICODETEXT || format == CF_LOCALE) memcpy(GlobalLock(block), wide.c_str(), wide.size() * 2);
             else WideCharToMultiByte(format == CF_TEXT ? CP_ACP : 437, 0, wide.c_str(), -1, (char*)GlobalLock(block),
                                      (int)wide.size() * 2 + 2, nullptr, nullptr);
             GlobalUnlock(block);
@@ -260,6 +264,8 @@ TEST_F(UnicodeRun, NoLookAlikeOfANameTheCodePageCannotHold)
         {1252, "Lódz.txt", "{A}{dir}\\Lódz.txt\r\n{dir}\\alpha.txt{U}{dir}\\Łódź.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
         {932, "resume.txt", "{A}{dir}\\resume.txt\r\n{dir}\\alpha.txt{U}{dir}\\résumé.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
         {1252, "ad.txt", "{O}{dir}\\αδ.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
+        // Windows makes CF_TEXT in the locale's code page: 表 is then "•\" under 1252.
+        {1252, "•\\x.txt", "{U}{dir}\\表x.txt\r\n{dir}\\alpha.txt{L}0411", "/#c", "{dir}\\alpha.txt"},
         // URLs, which any text names, by both routes.
         {1252, "", "", "http://example.com/Łódź.txt {dir}\\alpha.txt", "{dir}\\alpha.txt"},
         {1252, "", "http://example.com/Łódź.txt\r\n{dir}\\alpha.txt", "/#c", "{dir}\\alpha.txt"},
