@@ -203,17 +203,20 @@ static bool SameLine(const char* bytes, int length, const wchar_t* wide, int uni
 
 // The list of formats cannot tell which text the owner placed and which
 // Windows made: a Unicode program may place both, its CF_TEXT a best-fit
-// look-alike. So each line of CF_TEXT (lines end at each LF, which is kept)
-// is kept only where converting it as Windows would gives the same line of
-// CF_UNICODETEXT; any other line, and a line that one text has and the other
-// lacks, is left empty, so that neither it nor a part of it is read. Where
-// Windows made one text from the other the two agree by construction, and an
-// ANSI program's bytes are read as placed. Where the locale's code page is
-// not the ANSI one, Windows makes CF_TEXT from a Unicode text in the
-// locale's code page, whose bytes the run would read as other characters
-// (表 under 932 is 0x95 0x5C, "•\" under 1252): a line is then kept only
-// where it reads the same in both. Another program's blocks need not end in
-// a NUL. The block holds the text, then room to convert a line.
+// look-alike. So each line of CF_TEXT is kept only where converting it as
+// Windows would gives the same line of CF_UNICODETEXT; any other line, and a
+// line that one text has and the other lacks, is left empty, so that neither
+// it nor a part of it is read. Lines end at each LF, which is kept; an LF
+// right behind a lead byte is that character's second byte in the system's
+// conversion, and counting it would leave every line after it one behind its
+// Unicode line. Where Windows made one text from the other the two agree by
+// construction, and an ANSI program's bytes are read as placed. Where the
+// locale's code page is not the ANSI one, Windows makes CF_TEXT from a
+// Unicode text in the locale's code page, whose bytes the run would read as
+// other characters (表 under 932 is 0x95 0x5C, "•\" under 1252): a line is
+// then kept only where it reads the same in both. Another program's blocks
+// need not end in a NUL. The block holds the text, then room to convert a
+// line.
 static HGLOBAL AgreeingLines(HANDLE bytesBlock, HANDLE wideBlock, UINT codePage)
 {
     const char* bytes = (const char*)GlobalLock(bytesBlock);
@@ -229,7 +232,8 @@ static HGLOBAL AgreeingLines(HANDLE bytesBlock, HANDLE wideBlock, UINT codePage)
         int kept = 0;
         for (int start = 0, wideAt = 0; start < length;) {
             int end = start, wideEnd = wideAt;
-            while (end < length && bytes[end] != '\n') ++end;
+            while (end < length && bytes[end] != '\n')
+                end += IsAnsiLeadByte((unsigned char)bytes[end]) && end + 1 < length ? 2 : 1;
             while (wideEnd < units && wide[wideEnd] != L'\n') ++wideEnd;
             const char* from = bytes + start;
             int size = end - start, lineUnits = wideEnd - wideAt;
