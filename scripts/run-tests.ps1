@@ -133,7 +133,14 @@ foreach ($test in $tests) {
         continue
     }
     $began = Get-Date
-    $result = Invoke-Test $test
+    # A test that cannot even be started (no bash, an exe that Windows
+    # refuses) counts as failed; the others still run and the summary is
+    # still printed.
+    try {
+        $result = Invoke-Test $test
+    } catch {
+        $result = "could not be run: $($_.Exception.Message)"
+    }
     Write-Host ("=== {0}: {1} ({2:N1} s)" -f $test.name, $result, ((Get-Date) - $began).TotalSeconds)
     if ($result -eq 'passed') { $passed += 1 } else { $failed += "$($test.name): $result" }
 }

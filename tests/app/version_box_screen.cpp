@@ -8,6 +8,7 @@
 #include <stdlib.h>
 
 #include <algorithm>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -20,17 +21,17 @@ using namespace harness;
 namespace {
 
 // A visible top-level window of another process, not among before, whose
-// title starts with prefix.
-HWND WaitForTitle(const char* prefix, DWORD timeoutMs, const std::vector<HWND>& before)
+// title starts with one of prefixes.
+HWND WaitForTitle(std::initializer_list<const char*> prefixes, DWORD timeoutMs, const std::vector<HWND>& before)
 {
     DWORD start = GetTickCount();
     do {
         for (HWND window : robustness::OtherWindows()) {
             char title[512] = {};
             GetWindowTextA(window, title, sizeof(title));
-            if (std::find(before.begin(), before.end(), window) == before.end() &&
-                strncmp(title, prefix, strlen(prefix)) == 0)
-                return window;
+            if (std::find(before.begin(), before.end(), window) != before.end()) continue;
+            for (const char* prefix : prefixes)
+                if (strncmp(title, prefix, strlen(prefix)) == 0) return window;
         }
         Sleep(50);
     } while (GetTickCount() - start < timeoutMs);
@@ -41,12 +42,13 @@ HWND WaitForTitle(const char* prefix, DWORD timeoutMs, const std::vector<HWND>& 
 // before the call returns: no waiting for a window tells the order.
 bool HasStartedAProcess(DWORD processId)
 {
+    ULONGLONG created = robustness::CreationTime(processId);
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof(entry);
     bool found = false;
     for (BOOL more = Process32First(snapshot, &entry); more && !found; more = Process32Next(snapshot, &entry))
-        found = entry.th32ParentProcessID == processId;
+        found = entry.th32ParentProcessID == processId && robustness::StartedAfter(entry.th32ProcessID, created);
     CloseHandle(snapshot);
     return found;
 }
@@ -72,11 +74,11 @@ void PressButton(HWND dialog, int id)
     PostMessageA(GetParent(button), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)button);
 }
 
-// The viewer of the help file. Wine's Notepad titles it by the file's whole
-// name; Windows' hides the extension, as Explorer does ("Tavrel - Notepad").
+// The viewer of the help file, titled by the file's whole name, or without
+// the extension where Explorer hides it ("Tavrel - Notepad").
 HWND WaitForHelpViewer(const std::vector<HWND>& before)
 {
-    return WaitForTitle(RunningOnWine() ? "Tavrel.txt" : "Tavrel - ", 20000, before);
+    return WaitForTitle({"Tavrel.txt", "Tavrel - "}, 20000, before);
 }
 
 // The text that the viewer shows: in an Edit control, or in the Store
@@ -158,6 +160,21 @@ TEST_F(VersionBox, NothingShownWithoutOptions)
     std::string clipboard;
     EXPECT_TRUE(ReadClipboardText(&clipboard));
     EXPECT_EQ(kClipboardSentinel, clipboard);
+}
+
+// A box of another process, standing before the run as Explorer's windows do.
+TEST_F(VersionBox, WatchLeavesAlonePriorWindowsOfOtherProcesses)
+{
+    HANDLE other = Start("/#V");
+    ASSERT_NE(nullptr, other);
+    HWND box = WaitForWindow("#32770", GetProcessId(other));
+    ASSERT_NE(nullptr, box) << "no version box appeared";
+    robustness::RunResult run = robustness::RunWatched(exe_, "\"" + exe_ + "\" ", scratch_.path(), 500);
+    EXPECT_TRUE(run.windows.empty()) << "first of " << run.windows.size() << ": " << run.windows[0];
+    EXPECT_EQ(WAIT_TIMEOUT, WaitForSingleObject(other, 500)) << "the box of the other process was closed";
+    PressButton(box, IDOK);
+    EXPECT_EQ(0u, WaitForExit(other, 10000));
+    CloseHandle(other);
 }
 
 }  // namespace

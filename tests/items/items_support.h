@@ -53,6 +53,19 @@ private:
     char savedFolder_[MAX_PATH] = {};
 };
 
+// The first letter from D: on that both the mask of logical drives and
+// GetDriveType call free, '\0' when there is none: Wine keeps a removed
+// letter in the mask, with no root folder behind it.
+inline char FreeDriveLetter()
+{
+    DWORD used = GetLogicalDrives();
+    for (char letter = 'D'; letter <= 'Z'; ++letter) {
+        char root[] = {letter, ':', '\\', '\0'};
+        if (!(used & (1u << (letter - 'A'))) && GetDriveTypeA(root) == DRIVE_NO_ROOT_DIR) return letter;
+    }
+    return '\0';
+}
+
 // A drive letter mapped to a folder for the life of the object. Windows maps
 // it with DefineDosDeviceA. Wine accepts that call but its file system does
 // not follow it, so there the drive is defined through Wine's mount manager,

@@ -1,6 +1,6 @@
-// The scanner's two worked examples, rebuilt on real files: D: is a drive
-// letter mapped to a scratch folder, and the paths on C: lie in another
-// scratch folder written where the examples write "C:".
+// The scanner's two worked examples, rebuilt on real files: D: stands for
+// the first free drive letter, mapped to a scratch folder, and the paths on
+// C: lie in another scratch folder written where the examples write "C:".
 #include <windows.h>
 #include <shlwapi.h>
 #include <gtest/gtest.h>
@@ -24,15 +24,19 @@ protected:
         scratch_.File("D\\tpl\\list.txt", "<%^P>");
         scratch_.Folder("D\\Music");
         for (const char* name : {"Data\\report.doc", "My Files\\a b.txt", "x.txt"}) scratch_.File("C\\" + std::string(name));
-        drive_.reset(new MappedDrive('D', scratch_.Join("D")));
-        if (!drive_->mapped()) GTEST_SKIP() << "D: is in use on this machine or cannot be mapped";
-        ASSERT_TRUE(PathFileExistsA("D:\\tpl\\list.txt"));
+        letter_ = FreeDriveLetter();
+        if (!letter_) GTEST_SKIP() << "no drive letter is free on this machine";
+        drive_.reset(new MappedDrive(letter_, scratch_.Join("D")));
+        if (!drive_->mapped()) GTEST_SKIP() << letter_ << ": cannot be mapped";
+        ASSERT_TRUE(PathFileExistsA(OnC("D:\\tpl\\list.txt").c_str()));
     }
     void TearDown() override { drive_.reset(); }
 
-    // "C:\" in the examples' texts stands for the scratch folder C.
+    // "C:\" in the examples' texts stands for the scratch folder C, and
+    // "D:\" for the mapped letter.
     std::string OnC(std::string text) const
     {
+        for (size_t at = 0; (at = text.find("D:\\", at)) != std::string::npos; ++at) text[at] = letter_;
         for (size_t at = 0; (at = text.find("C:\\", at)) != std::string::npos; at += cRoot_.size() + 1)
             text.replace(at, 3, cRoot_ + "\\");
         return text;
@@ -48,6 +52,7 @@ protected:
 
     harness::ScratchFolder scratch_;
     std::string cRoot_;
+    char letter_ = 'D';
     std::unique_ptr<MappedDrive> drive_;
 };
 

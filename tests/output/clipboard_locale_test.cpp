@@ -49,7 +49,7 @@ TEST(ClipboardLocale, UnicodeTextIsTheName)
 
         LCID locale = 0;
         std::string text, bytes;
-        ASSERT_TRUE(OpenClipboard(nullptr));
+        ASSERT_TRUE(harness::OpenClipboardForTest());
         if (HANDLE block = GetClipboardData(CF_LOCALE)) {
             locale = *(const LCID*)GlobalLock(block);
             GlobalUnlock(block);

@@ -87,13 +87,13 @@ BOOL CALLBACK MatchDescendant(HWND child, LPARAM param)
     auto* s = (DescendantSearch*)param;
     char name[64] = {};
     GetClassNameA(child, name, sizeof(name));
-    if (lstrcmpiA(name, s->className) != 0 || !s->accept(child, s->wanted)) return TRUE;
+    if ((s->className && lstrcmpiA(name, s->className) != 0) || !s->accept(child, s->wanted)) return TRUE;
     s->found = child;
     return FALSE;
 }
 
-// The first descendant of window of class className for which accept holds
-// (given the descendant and wanted).
+// The first descendant of window of class className (of any class when it is
+// null) for which accept holds (given the descendant and wanted).
 HWND FindDescendant(HWND window, const char* className, bool (*accept)(HWND, int), int wanted = 0)
 {
     DescendantSearch search = {className, accept, wanted, nullptr};
@@ -110,14 +110,17 @@ bool InComboBox(HWND edit, int)
 
 bool IsDropDownList(HWND combo, int) { return (GetWindowLongA(combo, GWL_STYLE) & 3) == CBS_DROPDOWNLIST; }
 
+bool HasId(HWND control, int id) { return GetDlgCtrlID(control) == id; }
+
 // The controls of the classic layout by their IDs (edt1, or the edit inside
-// cmb13 in Wine's Explorer layout; cmb1). The Explorer-style dialog that
-// Windows shows since Vista may lack those IDs; there the file name is the
-// edit of a combo box and the file types the one drop-down list.
+// cmb13; cmb1). cmb13 is a child of the dialog in Wine's Explorer layout and
+// lies deeper down in the one that Windows shows since Vista, whose address
+// bar holds an edit in a combo box too. Without those IDs the file name is
+// the edit of a combo box and the file types the one drop-down list.
 HWND FileNameEdit(HWND dialog)
 {
     if (HWND edit = GetDlgItem(dialog, edt1)) return edit;
-    if (HWND comboEx = GetDlgItem(dialog, cmb13)) {
+    if (HWND comboEx = FindDescendant(dialog, nullptr, HasId, cmb13)) {
         HWND combo = FindWindowExA(comboEx, nullptr, "ComboBox", nullptr);
         if (HWND edit = FindWindowExA(combo ? combo : comboEx, nullptr, "Edit", nullptr)) return edit;
     }
@@ -129,8 +132,6 @@ HWND FileTypes(HWND dialog)
     if (HWND types = GetDlgItem(dialog, cmb1)) return types;
     return FindDescendant(dialog, "ComboBox", IsDropDownList);
 }
-
-bool HasId(HWND control, int id) { return GetDlgCtrlID(control) == id; }
 
 // A button by its ID: a child of the dialog, or deeper down in the task
 // dialogs that newer Windows uses for its questions.

@@ -5,6 +5,7 @@
 // to write keeps its bytes.
 #pragma once
 #include <windows.h>
+#include <tlhelp32.h>
 
 #include <map>
 #include <set>
@@ -34,6 +35,7 @@ struct RunResult {
 namespace detail {
 struct WindowList {
     DWORD self;
+    bool visibleOnly;
     std::vector<HWND> found;
 };
 
@@ -42,15 +44,16 @@ inline BOOL CALLBACK AddOtherWindow(HWND window, LPARAM param)
     WindowList* list = (WindowList*)param;
     DWORD owner = 0;
     GetWindowThreadProcessId(window, &owner);
-    if (owner != list->self && IsWindowVisible(window)) list->found.push_back(window);
+    if (owner != list->self && (!list->visibleOnly || IsWindowVisible(window))) list->found.push_back(window);
     return TRUE;
 }
 }  // namespace detail
 
-// Visible top-level windows of every process but this test's.
-inline std::vector<HWND> OtherWindows()
+// Top-level windows of every process but this test's: the visible ones, or
+// all, hidden ones included.
+inline std::vector<HWND> OtherWindows(bool visibleOnly = true)
 {
-    detail::WindowList list = {GetCurrentProcessId(), {}};
+    detail::WindowList list = {GetCurrentProcessId(), visibleOnly, {}};
     EnumWindows(detail::AddOtherWindow, (LPARAM)&list);
     return list.found;
 }
@@ -67,13 +70,96 @@ inline std::string Describe(HWND window)
            "\" (process " + std::to_string(owner) + ")";
 }
 
-// Cancel for a dialog, close for anything else: Wine's crash dialog then lets
-// the crashed process end with its exception code.
-inline void CloseNewWindows(std::set<HWND>* seen, RunResult* result)
+// A process's creation time, 0 when it cannot be asked (it has ended).
+inline ULONGLONG CreationTime(DWORD processId)
 {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process) return 0;
+    FILETIME created, exited, kernel, user;
+    ULONGLONG time = 0;
+    if (GetProcessTimes(process, &created, &exited, &kernel, &user))
+        time = ((ULONGLONG)created.dwHighDateTime << 32) | created.dwLowDateTime;
+    CloseHandle(process);
+    return time;
+}
+
+// Windows reuses process ids: a process whose parent id names a process
+// created at parentCreated was started by it only if created after it.
+inline bool StartedAfter(DWORD processId, ULONGLONG parentCreated)
+{
+    ULONGLONG created = CreationTime(processId);
+    return created != 0 && parentCreated != 0 && created >= parentCreated;
+}
+
+// The processes whose windows the watch may close, by id with their creation
+// times: the started process, every process that it or one of them started,
+// and the crash dialog's process (Windows' WerFault is started by a service,
+// not by the process that crashed) if it started after the run.
+struct Family {
+    std::map<DWORD, ULONGLONG> members;
+    ULONGLONG started = 0;
+};
+
+inline bool IsCrashReporter(const char* exeName)
+{
+    return lstrcmpiA(exeName, "WerFault.exe") == 0 || lstrcmpiA(exeName, "winedbg.exe") == 0;
+}
+
+inline void AddDescendants(Family* family)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return;
+    std::vector<PROCESSENTRY32> processes;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        processes.push_back(entry);
+    CloseHandle(snapshot);
+    for (bool grew = true; grew;) {
+        grew = false;
+        for (const PROCESSENTRY32& process : processes) {
+            if (family->members.count(process.th32ProcessID)) continue;
+            auto parent = family->members.find(process.th32ParentProcessID);
+            bool child = parent != family->members.end() && StartedAfter(process.th32ProcessID, parent->second);
+            bool reporter = IsCrashReporter(process.szExeFile) && CreationTime(process.th32ProcessID) >= family->started;
+            if (child || reporter) {
+                family->members[process.th32ProcessID] = CreationTime(process.th32ProcessID);
+                grew = true;
+            }
+        }
+    }
+}
+
+inline bool InFamily(const Family& family, HWND window)
+{
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    auto member = family.members.find(owner);
+    return member != family.members.end() && member->second == CreationTime(owner);
+}
+
+// What the watch of one run knows. A window that was there before the start
+// is never reported and never touched: on a real desktop it may be
+// Explorer's or the console that runs the tests.
+struct Watch {
+    std::set<HWND> before;
+    Family family;
+    std::set<HWND> reported;
+    std::set<HWND> closed;
+};
+
+// Every window that appeared since the start is reported, whoever owns it.
+// The family's get cancel for a dialog and close for anything else (Wine's
+// crash dialog then lets the crashed process end with its exception code),
+// also when their process is known as the family's only after the window
+// was first seen.
+inline void CloseNewWindows(Watch* watch, RunResult* result)
+{
+    AddDescendants(&watch->family);
     for (HWND window : OtherWindows()) {
-        if (!seen->insert(window).second) continue;
-        result->windows.push_back(Describe(window));
+        if (watch->before.count(window)) continue;
+        if (watch->reported.insert(window).second) result->windows.push_back(Describe(window));
+        if (!InFamily(watch->family, window) || !watch->closed.insert(window).second) continue;
         PostMessageA(window, WM_COMMAND, IDCANCEL, 0);
         PostMessageA(window, WM_CLOSE, 0, 0);
     }
@@ -85,16 +171,19 @@ inline RunResult RunWatched(const std::string& exe, const std::string& commandLi
                             DWORD watchAfterExitMs = 0, bool utf8 = false)
 {
     RunResult result;
+    Watch watch;
+    for (HWND window : OtherWindows(false)) watch.before.insert(window);
     HANDLE process = harness::StartProcess(exe, commandLine, folder, utf8);
     if (!process) {
         result.exitCode = GetLastError() | 0x80000000u;
         return result;
     }
-    std::set<HWND> seen;
+    watch.family.started = CreationTime(GetProcessId(process));
+    watch.family.members[GetProcessId(process)] = watch.family.started;
     DWORD start = GetTickCount();
     DWORD limit = kRunLimitMs;
     while (WaitForSingleObject(process, 50) == WAIT_TIMEOUT) {
-        CloseNewWindows(&seen, &result);
+        CloseNewWindows(&watch, &result);
         if (!result.windows.empty()) limit = std::min(limit, GetTickCount() - start + kAfterWindowMs);
         if (GetTickCount() - start >= limit) {
             result.timedOut = true;
@@ -104,8 +193,8 @@ inline RunResult RunWatched(const std::string& exe, const std::string& commandLi
         }
     }
     for (DWORD end = GetTickCount(); GetTickCount() - end < watchAfterExitMs; Sleep(50))
-        CloseNewWindows(&seen, &result);
-    CloseNewWindows(&seen, &result);
+        CloseNewWindows(&watch, &result);
+    CloseNewWindows(&watch, &result);
     GetExitCodeProcess(process, &result.exitCode);
     CloseHandle(process);
     return result;

@@ -258,7 +258,10 @@ inline std::string Junk(Random& random, int shortest, int longest)
     std::string junk;
     for (int n = random.Between(shortest, longest); n > 0; --n) {
         switch (random.Below(6)) {
-        case 0: junk += random.Pick({" ", "\"", "\t", "\r", "\n", "\\", ":", "/", "#", "%^", "/#"}); break;
+        case 0:
+            junk += random.Pick({" ", "\"", "\t", "\r", "\n", "\\", ":", "/", "#", "%^", "/#", "\\\\localhost\\",
+                                 "//127.0.0.1/"});
+            break;
         case 1: junk += LeadByte(random); break;
         case 2: junk += ForeignChar(random); break;
         case 3: junk += (char)random.Between(0x02, 0xFF); break;
@@ -266,6 +269,54 @@ inline std::string Junk(Random& random, int shortest, int longest)
         }
     }
     return junk;
+}
+
+inline bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+// "localhost" or "127.0.0.1" as a whole server name at text[at].
+inline bool LocalServerAt(const std::string& text, size_t at)
+{
+    for (const char* server : {"localhost", "127.0.0.1"}) {
+        size_t end = at + strlen(server);
+        if (text.compare(at, strlen(server), server) == 0 &&
+            (end == text.size() || IsSeparator(text[end]) || text[end] == '"'))
+            return true;
+    }
+    return false;
+}
+
+// The scanner drops CR and TAB, and on the command line LF too.
+inline bool IsDroppedByte(char c, bool clipboard) { return c == '\r' || c == '\t' || (c == '\n' && !clipboard); }
+
+// Where a path may start: at the start of the text, or after a blank, a
+// quote, an equals sign or a line end, with dropped bytes in between.
+inline bool AtPathStart(const std::string& text, size_t at, bool clipboard)
+{
+    while (at > 0 && IsDroppedByte(text[at - 1], clipboard)) --at;
+    return at == 0 || std::string(" \"=\n").find(text[at - 1]) != std::string::npos;
+}
+
+// A path that starts with two or more slashes or backslashes names a server
+// on the network, which Windows looks up, seconds each time. Such a run
+// stays only as two separators before "localhost" or "127.0.0.1"; any other
+// keeps its last separator, which may start an option, and has the others
+// turned into '_'. The text keeps its length, so that the offsets of the
+// options in it hold.
+inline void KeepServersLocal(std::string& text, bool clipboard)
+{
+    for (size_t at = 0; at < text.size();) {
+        if (!IsSeparator(text[at])) {
+            ++at;
+            continue;
+        }
+        std::vector<size_t> run;
+        for (size_t i = at; i < text.size() && (IsSeparator(text[i]) || IsDroppedByte(text[i], clipboard)); ++i)
+            if (IsSeparator(text[i])) run.push_back(i);
+        bool local = run.size() == 2 && LocalServerAt(text, run.back() + 1);
+        if (AtPathStart(text, at, clipboard) && !local)
+            for (size_t i = 0; i + 1 < run.size(); ++i) text[run[i]] = '_';
+        at = run.back() + 1;
+    }
 }
 
 struct TemplateShape {

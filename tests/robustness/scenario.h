@@ -133,6 +133,8 @@ public:
         case RunKind::ManyOnClipboard: BuildManyOnClipboard(); break;
         }
         Mask();
+        KeepServersLocal(scenario_.commandLine, false);
+        KeepServersLocal(scenario_.clipboardText, true);
         AddForeignNames();
         return scenario_;
     }

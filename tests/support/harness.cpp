@@ -189,7 +189,7 @@ DWORD RunTavrel(const std::string& tail, const std::string& workFolder, const st
     return RunProcess(exe, "\"" + exe + "\" " + tail, workFolder, 30000, utf8);
 }
 
-static bool OpenClipboardForTest()
+bool OpenClipboardForTest()
 {
     for (int i = 0; i < 200; ++i) {
         if (OpenClipboard(nullptr)) return true;

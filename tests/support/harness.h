@@ -79,6 +79,9 @@ constexpr DWORD kGiveUpOnHeldClipboardMs = 1500;
 // fail the running test; by default it is printed to stderr.
 extern void (*ReportSetUpFailure)(const std::string& what);
 
+// Opens the clipboard, waiting up to two seconds for the programs that look
+// at every change (clipboard listeners) to let go of it; false when it stays held.
+bool OpenClipboardForTest();
 // The clipboard's CF_TEXT bytes up to their NUL; false when it offers none.
 bool ReadClipboardText(std::string* text, bool utf8 = false);
 // Reports a failure to open the clipboard or to put text on it.
