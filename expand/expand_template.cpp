@@ -261,9 +261,11 @@ static void ReplaceFullPath(WorkingLine<Char>* line, FullPathOf<Char>* path)
 // The seven passes of the forms of a path, before the File passes, so that
 // a template without their tokens gives the line it gave before they were
 // there. Each is made only when the line holds its token, and the network
-// is asked only for "%^R" and "%^U".
+// is asked only for "%^R" and "%^U". Made small rather than fast, unlike
+// the rest of this unit: its work is done for a line that holds a form.
 template <typename Char>
-static void RunPathFormPasses(WorkingLine<Char>* line, FullPathOf<Char>* path)
+__attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingLine<Char>* line,
+                                                                         FullPathOf<Char>* path)
 {
     static const struct {
         UnixForm kind;

@@ -97,13 +97,17 @@ static const Char* InsideWslDistribution(const Char* path)
     return inside;
 }
 
+static bool InAsciiSet(unsigned unit, const char* set)
+{
+    for (; *set; ++set)
+        if (unit == (unsigned char)*set) return true;
+    return false;
+}
+
 // The POSIX shell's own signs, and the blank, that a backslash makes plain.
 static bool NeedsShellEscape(unsigned unit)
 {
-    if (unit >= 0x80 || IsAsciiAlphanumeric(unit)) return false;
-    for (const char* plain = "/._-+,:@"; *plain; ++plain)
-        if (unit == (unsigned char)*plain) return false;
-    return true;
+    return unit < 0x80 && !IsAsciiAlphanumeric(unit) && !InAsciiSet(unit, "/._-+,:@");
 }
 
 template <typename Char>
@@ -168,46 +172,26 @@ static void InUnicode(const wchar_t* path, wchar_t (&wide)[kFormPathMaxLength + 
     CopyText(wide, path, kFormPathMaxLength + 1);
 }
 
-// The code point at text, a lone surrogate as U+FFFD, as UTF-8 writes it.
+// The code point at text, a lone surrogate as U+FFFD, as UTF-8 writes it:
+// the lead byte's high bits count the bytes, each further byte holds six bits.
 static int Utf8Bytes(const wchar_t* text, int width, unsigned char (&bytes)[4])
 {
     unsigned point = text[0];
-    if (width == 2)
-        point = 0x10000 + ((point - 0xD800) << 10) + (text[1] - 0xDC00);
-    else if (IsHighSurrogate(text[0]) || IsLowSurrogate(text[0]))
-        point = 0xFFFD;
-    if (point < 0x80) return bytes[0] = (unsigned char)point, 1;
-    if (point < 0x800) {
-        bytes[0] = (unsigned char)(0xC0 | point >> 6);
-        bytes[1] = (unsigned char)(0x80 | (point & 0x3F));
-        return 2;
-    }
-    if (point < 0x10000) {
-        bytes[0] = (unsigned char)(0xE0 | point >> 12);
-        bytes[1] = (unsigned char)(0x80 | ((point >> 6) & 0x3F));
-        bytes[2] = (unsigned char)(0x80 | (point & 0x3F));
-        return 3;
-    }
-    bytes[0] = (unsigned char)(0xF0 | point >> 18);
-    bytes[1] = (unsigned char)(0x80 | ((point >> 12) & 0x3F));
-    bytes[2] = (unsigned char)(0x80 | ((point >> 6) & 0x3F));
-    bytes[3] = (unsigned char)(0x80 | (point & 0x3F));
-    return 4;
+    if (width == 2) point = 0x10000 + ((point - 0xD800) << 10) + (text[1] - 0xDC00);
+    else if (IsHighSurrogate(text[0]) || IsLowSurrogate(text[0])) point = 0xFFFD;
+    int count = point < 0x80 ? 1 : point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
+    for (int i = count - 1; i > 0; --i, point >>= 6) bytes[i] = (unsigned char)(0x80 | (point & 0x3F));
+    bytes[0] = (unsigned char)(count == 1 ? point : (0xF00 >> count) | point);
+    return count;
 }
 
-static bool StaysInUrl(unsigned char byte)
-{
-    return IsAsciiAlphanumeric(byte) || byte == '-' || byte == '.' || byte == '_' || byte == '~' || byte == '/' ||
-           byte == '$';
-}
+static bool StaysInUrl(unsigned char byte) { return IsAsciiAlphanumeric(byte) || InAsciiSet(byte, "-._~/$"); }
 
-template <typename Char>
-void FileUrlForm(const Char* fullPath, Char (&units)[kFileUrlSize])
+// The URL is ASCII in either kind of text, so it is made once, in bytes.
+static void FileUrlOf(const wchar_t* path, char (&units)[kFileUrlSize])
 {
     static_assert(kFileUrlSize > 8 + 9 * (kDriveTargetSize - 1 + kFormPathMaxLength), "the longest URL fits");
-    FormText<Char> url = StartForm(units, kFileUrlSize);
-    wchar_t path[kFormPathMaxLength + 1];
-    InUnicode(fullPath, path);
+    FormText<char> url = StartForm(units, kFileUrlSize);
     wchar_t network[kPathFormSize];
     NetworkPathForm(path, network);
     const wchar_t* at = network;
@@ -237,6 +221,23 @@ void FileUrlForm(const Char* fullPath, Char (&units)[kFileUrlSize])
         }
         at += width;
     }
+}
+
+static void FileUrlInKind(const wchar_t* path, char (&url)[kFileUrlSize]) { FileUrlOf(path, url); }
+static void FileUrlInKind(const wchar_t* path, wchar_t (&url)[kFileUrlSize])
+{
+    char ascii[kFileUrlSize];
+    FileUrlOf(path, ascii);
+    int i = 0;
+    while ((url[i] = (unsigned char)ascii[i]) != 0) ++i;
+}
+
+template <typename Char>
+void FileUrlForm(const Char* fullPath, Char (&url)[kFileUrlSize])
+{
+    wchar_t path[kFormPathMaxLength + 1];
+    InUnicode(fullPath, path);
+    FileUrlInKind(path, url);
 }
 
 template void UnixPathForm(const char*, UnixForm, bool, char (&)[kPathFormSize]);
