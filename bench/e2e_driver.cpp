@@ -426,7 +426,7 @@ bool RatioTarget(const std::vector<Case>& cases, const char* name, const char* r
     double ofMedians = Median(c.ms) / Median(r.ms);
     double ofFastest = *std::min_element(c.ms.begin(), c.ms.end()) / *std::min_element(r.ms.begin(), r.ms.end());
     char text[96], aside[48];
-    if (atMost) snprintf(text, sizeof(text), "%s within %.1f x %s", name, limit, reference);
+    if (atMost) snprintf(text, sizeof(text), "%s within %g x %s", name, limit, reference);
     else snprintf(text, sizeof(text), "%s slower than %s", name, reference);
     snprintf(aside, sizeof(aside), "(medians %.2f, fastest %.2f)", ofMedians, ofFastest);
     return Target(atMost ? ratio <= limit : ratio > limit, text, ratio, " x", aside);

@@ -77,7 +77,10 @@ const wchar_t* DriveTarget(wchar_t letter)
         driveTargets.asked[index] = true;
         wchar_t drive[] = {(wchar_t)(L'A' + index), L':', L'\0'};
         wchar_t root[] = {(wchar_t)(L'A' + index), L':', L'\\', L'\0'};
-        if (!SubstTarget(drive, target) && !NetworkTarget(root, target)) target[0] = L'\0';
+        // Only a network drive is asked about on the network: loading mpr.dll
+        // and the DLLs it brings along costs a run more than its items do.
+        bool found = SubstTarget(drive, target) || (GetDriveTypeW(root) == DRIVE_REMOTE && NetworkTarget(root, target));
+        if (!found) target[0] = L'\0';
     }
     return target;
 }

@@ -1,16 +1,16 @@
 // What a drive letter stands for, as the system knows it: the share of a
 // mapped network drive (WNetGetUniversalNameW) or the folder of a subst drive
 // (QueryDosDeviceW), in UTF-16. Each letter is asked about once in a run; the
-// network is asked only by a caller that needs the answer, and mpr.dll is
-// looked up from the system folder on that first question, so a run that
-// never asks never loads it.
+// network is asked only by a caller that needs the answer and only about a
+// network drive (GetDriveTypeW), and mpr.dll is looked up from the system
+// folder on that first question, so a run that never asks never loads it.
 //
 //   the drive is                       its target
 //   subst for C:\Work                  C:\Work
 //   subst for \\server\share\x         \\server\share\x
 //   mapped to \\fs01\team              \\fs01\team
 //   mapped, disconnected or unavailable  none
-//   local, or anything else            none
+//   local, or anything else            none, and the network is not asked
 //
 // A target never ends in a backslash (subst for C:\ gives C:), so the rest of
 // a path, which starts with its separator, follows it as it is.

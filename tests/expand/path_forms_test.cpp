@@ -1,5 +1,5 @@
 // The seven forms of a path, in Unicode and in the code page, with stand-ins
-// for the two questions about a drive letter: Z: mapped to \\fs01\team, Y:
+// for the questions about a drive letter: Z: mapped to \\fs01\team, Y:
 // mapped but disconnected, N: mapped to a share whose name no code page here
 // holds, S: subst for C:\Work, T: subst for \\srv\pub. Each row is run in
 // both modes; in the code page only when it holds the item's name.
@@ -30,6 +30,8 @@ DWORD WINAPI UniversalNameStandIn(LPCWSTR root, DWORD, LPVOID buffer, LPDWORD si
     lstrcpynW(info->lpUniversalName, name, (int)((*size - sizeof(*info)) / sizeof(wchar_t)));
     return NO_ERROR;
 }
+
+UINT WINAPI DriveTypeStandIn(LPCWSTR root) { return wcschr(L"NYZ", root[0]) ? DRIVE_REMOTE : DRIVE_FIXED; }
 
 DWORD WINAPI DeviceStandIn(LPCWSTR drive, LPWSTR out, DWORD size)
 {
@@ -125,7 +127,8 @@ TEST(PathForms, EveryFormInBothModes)
         driveTargets.lookedUp = true;
         driveTargets.universalName = UniversalNameStandIn;
         harness::ImportStandIn device("kernel32.dll", "QueryDosDeviceW", (const void*)DeviceStandIn);
-        ASSERT_TRUE(device.active());
+        harness::ImportStandIn driveType("kernel32.dll", "GetDriveTypeW", (const void*)DriveTypeStandIn);
+        ASSERT_TRUE(device.active() && driveType.active());
         for (const Row& row : rows) {
             std::string expected = !row.inCodePage.empty() && !unicode ? row.inCodePage : row.expected, got;
             if (unicode) {
@@ -145,7 +148,7 @@ TEST(PathForms, EveryFormInBothModes)
         }
         // Asked once each, and only for a template with "%^R" or "%^U".
         for (int letter = 0; letter < 26; ++letter)
-            EXPECT_EQ(strchr("CYZN", 'A' + letter) ? 1 : 0, networkQuestions[letter]) << (char)('A' + letter) << ":";
+            EXPECT_EQ(strchr("YZN", 'A' + letter) ? 1 : 0, networkQuestions[letter]) << (char)('A' + letter) << ":";
     }
     memset(&driveTargets, 0, sizeof(driveTargets));
 }
