@@ -53,14 +53,9 @@ template <typename Char>
 std::basic_string<Char> Expanded(const std::basic_string<Char>& templateText, const std::basic_string<Char>& path,
                                  bool directory)
 {
-    Item item = {};
-    item.kind = File;
-    item.isDirectory = directory;
+    Item item = {File, {}, directory};
     memcpy((Char*)ItemText<Char>(item), path.c_str(), (path.size() + 1) * sizeof(Char));
-    struct {
-        Char line[kLineBufferSize];
-        Char guard[16];
-    } out;
+    struct { Char line[kLineBufferSize], guard[16]; } out;
     memset(&out, 0xCC, sizeof(out));
     int length = ExpandItem(templateText.c_str(), item, out.line);
     EXPECT_EQ(std::string(sizeof(out.guard), '\xCC'), std::string((const char*)out.guard, sizeof(out.guard)))
@@ -70,9 +65,7 @@ std::basic_string<Char> Expanded(const std::basic_string<Char>& templateText, co
 
 std::string Repeat(const std::string& text, int count, const std::string& between = "")
 {
-    std::string all = text;
-    while (--count > 0) all += between + text;
-    return all;
+    return count > 1 ? text + between + Repeat(text, count - 1, between) : text;
 }
 
 const std::string kUrl128 = "file:///C:/" + Repeat("%E8%A1%A8", 128);
