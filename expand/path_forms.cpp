@@ -162,6 +162,7 @@ void NetworkPathForm(const Char* fullPath, Char (&form)[kPathFormSize])
     CopyText(form + used, fullPath + 2, kFormPathMaxLength + 1);
 }
 
+// The conversion writes no NUL of its own: the buffer is cleared first.
 static void InUnicode(const char* path, wchar_t (&wide)[kFormPathMaxLength + 1])
 {
     for (wchar_t& unit : wide) unit = 0;
