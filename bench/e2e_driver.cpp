@@ -254,8 +254,8 @@ std::vector<Case> MakeCases(const Work& work)
     cases.push_back(c);
 
     std::string formsFile = work.out + "\\forms.txt";
-    c = MakeCase("tavrel-forms-1000", tavrel, " /#o=%^U|%^-W|%^S|%^R /#f=\"" + formsFile + "\"" + FullNamesLine(work.forms),
-                 work.forms, true);
+    std::string formsTail = " /#o=%^U|%^-W|%^S|%^R /#f=\"" + formsFile + "\"" + FullNamesLine(work.forms);
+    c = MakeCase("tavrel-forms-1000", tavrel, formsTail, work.forms, true);
     c.check = [formsFile, work] { return harness::ReadBytes(formsFile) == FormLines(work.forms); };
     cases.push_back(c);
 
