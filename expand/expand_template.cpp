@@ -1,10 +1,12 @@
-// The template expander: the line-break pass, the nine File passes and the
-// replacement pass that they and the Url passes run over one working line,
-// written once for both kinds of text.
+// The template expander: the line-break pass, the seven passes of the forms
+// of a path, the nine File passes, and the replacement pass that they and
+// the Url passes run over one working line, written once for both kinds of
+// text.
 #include "expand/expand_template.h"
 
 #include <string.h>
 
+#include "expand/path_forms.h"
 #include "expand/split_path.h"
 #include "expand/url_passes.h"
 #include "system/run_settings.h"
@@ -148,11 +150,11 @@ static void StepOverValue(WorkingLine<Char>* line, int valueLength)
 // CR LF of a two-unit marker of other units, which leaves fewer units that
 // are neither CR nor LF.
 template <typename Char>
-void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value)
+void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value, int valueMaxLength)
 {
     Token<Char> t = MakeToken(token, kLineBufferSize);
     if (t.length == 0) return;
-    int valueLength = (int)TextLength(value, kValueBufferSize - 1);
+    int valueLength = (int)TextLength(value, valueMaxLength);
     bool valueHoldsToken = FindToken(value, valueLength, t) >= 0;
     CharStarts starts;
     starts.marked = 0;
@@ -224,22 +226,70 @@ static void DropFinalBackslash(Char* text)
 }
 
 // "%^P": the item text, with a backslash when it names a directory. Without
-// the scanner's answer the file system is asked, and only when the line holds
-// the token. PathAddBackslash writes the backslash and a NUL behind the text,
-// so a text of 259 units would overrun the buffer: it has no room and stays
-// unchanged.
+// the scanner's answer the file system is asked, once, and only when the line
+// holds a token that needs it. PathAddBackslash writes the backslash and a
+// NUL behind the text, so a text of 259 units would overrun the buffer: it
+// has no room and stays unchanged.
 template <typename Char>
-static void ReplaceFullPath(WorkingLine<Char>* line, const Char* itemText, const bool* scannedAsDirectory)
+struct FullPathOf {
+    const Char* itemText;
+    const bool* scannedAsDirectory;
+    bool made;
+    Char value[kValueBufferSize];
+};
+
+template <typename Char>
+static const Char* FullPath(FullPathOf<Char>* path)
+{
+    if (!path->made) {
+        path->made = true;
+        bool isDirectory = path->scannedAsDirectory ? *path->scannedAsDirectory : IsDirectoryPath(path->itemText);
+        CopyText(path->value, path->itemText, kValueBufferSize);
+        if (isDirectory && TextLength(path->value, kValueBufferSize) < kValueBufferSize - 1) AddBackslash(path->value);
+    }
+    return path->value;
+}
+
+template <typename Char>
+static void ReplaceFullPath(WorkingLine<Char>* line, FullPathOf<Char>* path)
 {
     const Char* token = TEXT_AS(Char, "%^P");
-    bool isDirectory;
-    if (scannedAsDirectory) isDirectory = *scannedAsDirectory;
-    else if (LineHoldsToken(line, token)) isDirectory = IsDirectoryPath(itemText);
-    else return;
-    Char value[kValueBufferSize];
-    CopyText(value, itemText, kValueBufferSize);
-    if (isDirectory && TextLength(value, kValueBufferSize) < kValueBufferSize - 1) AddBackslash(value);
-    ReplaceToken(line, token, value);
+    if (!path->made && !path->scannedAsDirectory && !LineHoldsToken(line, token)) return;
+    ReplaceToken(line, token, FullPath(path));
+}
+
+// The seven passes of the forms of a path, before the File passes, so that
+// a template without their tokens gives the line it gave before they were
+// there. Each is made only when the line holds its token, and the network
+// is asked only for "%^R" and "%^U". Made small rather than fast, unlike
+// the rest of this unit: its work is done for a line that holds a form.
+template <typename Char>
+__attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingLine<Char>* line,
+                                                                         FullPathOf<Char>* path)
+{
+    static const struct {
+        UnixForm kind;
+        bool escaped;
+    } unixForms[] = {{SlashForm, false}, {WslForm, false}, {WslForm, true}, {MsysForm, false}, {MsysForm, true}};
+    const Char* unixTokens[] = {TEXT_AS(Char, "%^S"), TEXT_AS(Char, "%^W"), TEXT_AS(Char, "%^-W"),
+                                TEXT_AS(Char, "%^M"), TEXT_AS(Char, "%^-M")};
+    Char form[kPathFormSize];
+    const Char* token = TEXT_AS(Char, "%^R");
+    if (LineHoldsToken(line, token)) {
+        NetworkPathForm(FullPath(path), form);
+        ReplaceToken(line, token, (const Char*)form, kPathFormSize - 1);
+    }
+    token = TEXT_AS(Char, "%^U");
+    if (LineHoldsToken(line, token)) {
+        Char url[kFileUrlSize];
+        FileUrlForm(FullPath(path), url);
+        ReplaceToken(line, token, (const Char*)url, kFileUrlSize - 1);
+    }
+    for (int i = 0; i < 5; ++i) {
+        if (!LineHoldsToken(line, unixTokens[i])) continue;
+        UnixPathForm(FullPath(path), unixForms[i].kind, unixForms[i].escaped, form);
+        ReplaceToken(line, unixTokens[i], (const Char*)form, kPathFormSize - 1);
+    }
 }
 
 // The name of the folder that holds the item, without that folder's extension.
@@ -260,8 +310,13 @@ static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const b
     PathPartsOf<Char> parts;
     SplitPath(itemText, &parts);
     Char value[kValueBufferSize];
+    FullPathOf<Char> path;
+    path.itemText = itemText;
+    path.scannedAsDirectory = scannedAsDirectory;
+    path.made = false;
 
-    ReplaceFullPath(line, itemText, scannedAsDirectory);
+    RunPathFormPasses(line, &path);
+    ReplaceFullPath(line, &path);
     ReplaceToken(line, TEXT_AS(Char, "%^-P"), itemText);
     JoinText(value, parts.drive, parts.folder);
     ReplaceToken(line, TEXT_AS(Char, "%^D"), value);
@@ -337,7 +392,7 @@ int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBuf
 
 template int ExpandItem(const char*, const Item&, char (&)[kLineBufferSize]);
 template int ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineBufferSize]);
-template void ReplaceToken(WorkingLine<char>*, const char*, const char*);
-template void ReplaceToken(WorkingLine<wchar_t>*, const wchar_t*, const wchar_t*);
+template void ReplaceToken(WorkingLine<char>*, const char*, const char*, int);
+template void ReplaceToken(WorkingLine<wchar_t>*, const wchar_t*, const wchar_t*, int);
 template void JoinText(char (&)[kValueBufferSize], const char*, const char*, const char*);
 template void JoinText(wchar_t (&)[kValueBufferSize], const wchar_t*, const wchar_t*, const wchar_t*);

@@ -9,7 +9,8 @@
 constexpr int kLineBufferSize = 3900;
 // The longest line: a replacement that would make the line longer is not made.
 constexpr int kLineMaxLength = kLineBufferSize - 1;
-// Every value (a path, a part of one, a URL) has at most 259 units.
+// Every value (a path, a part of one, a URL) has at most 259 units, but for
+// the forms of a path (expand/path_forms.h), which may be longer than a line.
 constexpr int kValueBufferSize = 260;
 
 // Writes the expanded line, at most 3899 bytes and its NUL, into line, with
@@ -26,8 +27,8 @@ int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBuf
 
 // The line under construction, held as a gap buffer: the text before the gap
 // in units[0, gapStart), the text after it in units[gapEnd, kWorkingSize - 1),
-// a NUL in the last unit. The gap always has room for one value, so a
-// replacement inserts without moving the rest of the line.
+// a NUL in the last unit. The gap always has room for one value that the
+// line can take, so a replacement inserts without moving the rest of the line.
 constexpr int kWorkingSize = kLineBufferSize + kValueBufferSize;
 
 template <typename Char>
@@ -47,8 +48,10 @@ struct WorkingLine {
 //     value, so each occurrence is replaced once;
 //   - when a replacement would make the line longer than kLineMaxLength, the
 //     pass ends there and that occurrence and the text behind it stay as they are.
+// A value counts up to its NUL or valueMaxLength units, whichever comes first.
 template <typename Char>
-void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value);
+void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value,
+                  int valueMaxLength = kValueBufferSize - 1);
 
 // True when the line holds token: a pass whose value asks the file system
 // is skipped, file system call and all, when nothing in the line needs it.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 #include <string.h>
 
+#include <algorithm>
 #include <string>
 
 #include "app/options.h"
@@ -275,12 +276,13 @@ TEST(ExpandThroughTheExe, FileAndDirectoryLines)
     const std::string file = scratch.File("Work\\Report.final.txt");
     const std::string sub = scratch.Folder("Work\\Sub");
     harness::SetClipboardText(harness::kClipboardSentinel);
-    const std::string tail = "\"" + file + "\" \"" + sub + "\" /#r=<> /#o=%^A(%^E)in%^-D<>%^P";
+    const std::string tail = "\"" + file + "\" \"" + sub + "\" /#r=<> /#o=%^A(%^E)in%^-D<>%^P<>%^R|%^S";
     ASSERT_EQ(0u, harness::RunTavrel(tail, scratch.path())) << tail;
     std::string got;
     ASSERT_TRUE(harness::ReadClipboardText(&got));
-    const std::string expected = "Report.final(.txt)in" + work + "\r\n" + file + "\r\n" + "Sub()in" + work +
-                                 "\r\n" + sub + "\\";
+    auto slashed = [](std::string path) { return std::replace(path.begin(), path.end(), '\\', '/'), path; };
+    const std::string expected = "Report.final(.txt)in" + work + "\r\n" + file + "\r\n" + file + "|" + slashed(file) +
+                                 "\r\n" + "Sub()in" + work + "\r\n" + sub + "\\\r\n" + sub + "\\|" + slashed(sub) + "/";
     EXPECT_EQ(expected, got) << "tail " << Escaped(tail) << "\n  got      \"" << Escaped(got)
                              << "\"\n  expected \"" << Escaped(expected) << "\"";
 }

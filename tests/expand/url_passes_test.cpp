@@ -70,6 +70,7 @@ TEST(UrlPasses, EdgeCases)
         {"%^J|%^K", "http://server/a%20b/c%20d.txt", "/a%20b/c%20d.txt|c%20d.txt"},
         {"%^L|%^P", "http://server/x", "http://server/x|http://server/x"},
         {"%^F %^N%^E%^-P%^D%^-D%^A%^B", "http://server/x", "http %^N%^E%^-P%^D%^-D%^A%^B"},
+        {"%^R%^U%^S%^W%^-W%^M%^-M", "http://server/x", "%^R%^U%^S%^W%^-W%^M%^-M"},
         {"%^k|%^g|%^-j|%^-l", "http://server/p/q.html?a", "q.html|server|/p/|http://server/p/q.html"},
         {"a[\x81\xAB]%^G", "http://server/x", "a\r\nserver"},
         {"%^F|%^J|%^K", "mailto:someone@example.com", "mailto|someone@example.com|someone@example.com"},

@@ -85,8 +85,9 @@ inline std::string Word(Random& random, int shortest, int longest)
 
 inline const std::vector<std::string>& Placeholders()
 {
-    static const std::vector<std::string> tokens = {"%^P", "%^-P", "%^D", "%^-D", "%^F", "%^N", "%^E", "%^A", "%^B",
-                                                    "%^G", "%^H",  "%^I", "%^J",  "%^-J", "%^K", "%^L", "%^-L"};
+    static const std::vector<std::string> tokens = {"%^P", "%^-P", "%^D", "%^-D", "%^F", "%^N", "%^E", "%^A",
+                                                    "%^B", "%^G",  "%^H", "%^I",  "%^J", "%^-J", "%^K", "%^L",
+                                                    "%^-L", "%^R", "%^U", "%^S", "%^W", "%^-W", "%^M", "%^-M"};
     return tokens;
 }
 

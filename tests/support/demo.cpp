@@ -70,6 +70,10 @@ int main()
     Show("Two lines per item with the line-break marker", exe, "/#r=[BR] /#o=%^N[BR]__in_%^-D " + files,
          scratch.path());
 
+    std::string odd = scratch.File("Reports\\it's a $b&(1) #2.txt");
+    Show("The forms of a path: network, file URL, slashes, WSL and MSYS2, plain and escaped", exe,
+         "/#r=[BR] /#o=%^R[BR]%^U[BR]%^S[BR]%^W[BR]%^-W[BR]%^M[BR]%^-M[BR] \"" + odd + "\" " + photos, scratch.path());
+
     std::string names = CopyTavrelAs(scratch.path(), "Names.exe");
     WriteBytes(scratch.Join("Names.ini"), "<li>%^A</li>");
     Show("A copy named Names.exe with its own Names.ini", names, files, scratch.path());

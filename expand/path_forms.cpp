@@ -1,0 +1,249 @@
+#include "expand/path_forms.h"
+
+#include "system/drive_targets.h"
+#include "system/system_calls.h"
+#include "system/system_text.h"
+#include "system/text_rules.h"
+
+// A form under construction in its caller's buffer. A character that does
+// not fit with the NUL ends it there, never cut; the buffers are sized so
+// that no form of a path of 259 units meets their end.
+template <typename Char>
+struct FormText {
+    Char* units;
+    int size;
+    int length;
+    bool full;
+};
+
+template <typename Char>
+static void PutCharacter(FormText<Char>* form, const Char* character, int width)
+{
+    if (form->full || form->length + width > form->size - 1) {
+        form->full = true;
+        return;
+    }
+    for (int i = 0; i < width; ++i) form->units[form->length++] = character[i];
+    form->units[form->length] = 0;
+}
+
+template <typename Char>
+static void PutAscii(FormText<Char>* form, char unit)
+{
+    Char character = (Char)unit;
+    PutCharacter(form, &character, 1);
+}
+
+template <typename Char>
+static void PutAscii(FormText<Char>* form, const char* text)
+{
+    while (*text) PutAscii(form, *text++);
+}
+
+template <typename Char>
+static FormText<Char> StartForm(Char* units, int size)
+{
+    units[0] = 0;
+    return {units, size, 0, false};
+}
+
+template <typename Char>
+static bool IsSeparator(Char unit)
+{
+    return unit == '\\' || unit == '/';
+}
+
+static bool IsAsciiLetter(unsigned unit) { return (unit | 0x20) >= 'a' && (unit | 0x20) <= 'z'; }
+
+static bool IsAsciiAlphanumeric(unsigned unit) { return IsAsciiLetter(unit) || (unit >= '0' && unit <= '9'); }
+
+// The letter of a drive path ("X:" and a separator), else 0. ASCII is never
+// part of a wider character, so the three units are three characters.
+template <typename Char>
+static Char DriveLetter(const Char* path)
+{
+    return IsAsciiLetter((unsigned)path[0]) && path[1] == ':' && IsSeparator(path[2]) ? path[0] : 0;
+}
+
+template <typename Char>
+static bool IsNetworkPath(const Char* path)
+{
+    return IsSeparator(path[0]) && IsSeparator(path[1]);
+}
+
+template <typename Char>
+static bool SameAsciiWord(const Char* text, int length, const char* word)
+{
+    int i = 0;
+    for (; i < length && word[i]; ++i)
+        if ((unsigned)text[i] >= 0x80 || (text[i] | 0x20) != (word[i] | 0x20)) return false;
+    return i == length && !word[i];
+}
+
+// The path inside a WSL distribution's share, from the separator behind the
+// distribution's name (empty for its root), or null for any other path.
+template <typename Char>
+static const Char* InsideWslDistribution(const Char* path)
+{
+    if (!IsNetworkPath(path)) return nullptr;
+    const Char* host = path + 2;
+    const Char* end = host;
+    while (*end && !IsSeparator(*end)) end += CharWidth(end);
+    if (!SameAsciiWord(host, (int)(end - host), "wsl$") && !SameAsciiWord(host, (int)(end - host), "wsl.localhost"))
+        return nullptr;
+    if (!*end || !end[1] || IsSeparator(end[1])) return nullptr;
+    const Char* inside = end + 1;
+    while (*inside && !IsSeparator(*inside)) inside += CharWidth(inside);
+    return inside;
+}
+
+static bool InAsciiSet(unsigned unit, const char* set)
+{
+    for (; *set; ++set)
+        if (unit == (unsigned char)*set) return true;
+    return false;
+}
+
+// The POSIX shell's own signs, and the blank, that a backslash makes plain.
+static bool NeedsShellEscape(unsigned unit)
+{
+    return unit < 0x80 && !IsAsciiAlphanumeric(unit) && !InAsciiSet(unit, "/._-+,:@");
+}
+
+template <typename Char>
+void UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&units)[kPathFormSize])
+{
+    FormText<Char> form = StartForm(units, kPathFormSize);
+    const Char* rest = fullPath;
+    Char letter = DriveLetter(fullPath);
+    const Char* inDistribution = kind == WslForm ? InsideWslDistribution(fullPath) : nullptr;
+    if (kind != SlashForm && letter) {
+        PutAscii(&form, kind == WslForm ? "/mnt/" : "/");
+        PutAscii(&form, (char)(letter | 0x20));
+        rest = fullPath + 2;
+    } else if (inDistribution) {
+        rest = inDistribution;
+        if (!*rest) PutAscii(&form, '/');
+    }
+    for (const Char* at = rest; *at;) {
+        int width = CharWidth(at);
+        if (width == 1 && *at == '\\') {
+            PutAscii(&form, '/');
+        } else {
+            if (width == 1 && escaped && NeedsShellEscape((unsigned)*at)) PutAscii(&form, '\\');
+            PutCharacter(&form, at, width);
+        }
+        at += width;
+    }
+}
+
+// A target in the run's kind of text, with room behind it for the rest of a
+// path; false when the code page cannot hold it exactly.
+static bool TargetInKind(const wchar_t* target, char (&units)[kPathFormSize])
+{
+    return NameFromSystem(target, units, 2 * kDriveTargetSize);
+}
+static bool TargetInKind(const wchar_t* target, wchar_t (&units)[kPathFormSize])
+{
+    CopyText(units, target, kDriveTargetSize);
+    return true;
+}
+
+template <typename Char>
+void NetworkPathForm(const Char* fullPath, Char (&form)[kPathFormSize])
+{
+    Char letter = DriveLetter(fullPath);
+    const wchar_t* target = letter ? DriveTarget((wchar_t)letter) : L"";
+    if (!*target || !TargetInKind(target, form)) {
+        CopyText(form, fullPath, kFormPathMaxLength + 1);
+        return;
+    }
+    int used = (int)TextLength(form, kPathFormSize);
+    CopyText(form + used, fullPath + 2, kFormPathMaxLength + 1);
+}
+
+// The conversion writes no NUL of its own: the buffer is cleared first.
+static void InUnicode(const char* path, wchar_t (&wide)[kFormPathMaxLength + 1])
+{
+    for (wchar_t& unit : wide) unit = 0;
+    TextToSystem(path, (int)TextLength(path, kFormPathMaxLength), wide, kFormPathMaxLength);
+}
+static void InUnicode(const wchar_t* path, wchar_t (&wide)[kFormPathMaxLength + 1])
+{
+    CopyText(wide, path, kFormPathMaxLength + 1);
+}
+
+// The code point at text, a lone surrogate as U+FFFD, as UTF-8 writes it:
+// the lead byte's high bits count the bytes, each further byte holds six bits.
+static int Utf8Bytes(const wchar_t* text, int width, unsigned char (&bytes)[4])
+{
+    unsigned point = text[0];
+    if (width == 2) point = 0x10000 + ((point - 0xD800) << 10) + (text[1] - 0xDC00);
+    else if (IsHighSurrogate(text[0]) || IsLowSurrogate(text[0])) point = 0xFFFD;
+    int count = point < 0x80 ? 1 : point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
+    for (int i = count - 1; i > 0; --i, point >>= 6) bytes[i] = (unsigned char)(0x80 | (point & 0x3F));
+    bytes[0] = (unsigned char)(count == 1 ? point : (0xF00 >> count) | point);
+    return count;
+}
+
+static bool StaysInUrl(unsigned char byte) { return IsAsciiAlphanumeric(byte) || InAsciiSet(byte, "-._~/$"); }
+
+// The URL is ASCII in either kind of text, so it is made once, in bytes.
+static void FileUrlOf(const wchar_t* path, char (&units)[kFileUrlSize])
+{
+    static_assert(kFileUrlSize > 8 + 9 * (kDriveTargetSize - 1 + kFormPathMaxLength), "the longest URL fits");
+    FormText<char> url = StartForm(units, kFileUrlSize);
+    wchar_t network[kPathFormSize];
+    NetworkPathForm(path, network);
+    const wchar_t* at = network;
+    if (DriveLetter(network)) {
+        PutAscii(&url, "file:///");
+        PutAscii(&url, (char)network[0]);
+        PutAscii(&url, ':');
+        at += 2;
+    } else if (IsNetworkPath(network)) {
+        PutAscii(&url, "file:");
+    } else {
+        return;
+    }
+    static const char kHex[] = "0123456789ABCDEF";
+    while (*at) {
+        int width = CharWidth(at);
+        unsigned char bytes[4];
+        int count = IsSeparator(*at) ? (bytes[0] = '/', 1) : Utf8Bytes(at, width, bytes);
+        for (int i = 0; i < count; ++i) {
+            if (StaysInUrl(bytes[i])) {
+                PutAscii(&url, (char)bytes[i]);
+            } else {
+                PutAscii(&url, '%');
+                PutAscii(&url, kHex[bytes[i] >> 4]);
+                PutAscii(&url, kHex[bytes[i] & 0xF]);
+            }
+        }
+        at += width;
+    }
+}
+
+static void FileUrlInKind(const wchar_t* path, char (&url)[kFileUrlSize]) { FileUrlOf(path, url); }
+static void FileUrlInKind(const wchar_t* path, wchar_t (&url)[kFileUrlSize])
+{
+    char ascii[kFileUrlSize];
+    FileUrlOf(path, ascii);
+    int i = 0;
+    while ((url[i] = (unsigned char)ascii[i]) != 0) ++i;
+}
+
+template <typename Char>
+void FileUrlForm(const Char* fullPath, Char (&url)[kFileUrlSize])
+{
+    wchar_t path[kFormPathMaxLength + 1];
+    InUnicode(fullPath, path);
+    FileUrlInKind(path, url);
+}
+
+template void UnixPathForm(const char*, UnixForm, bool, char (&)[kPathFormSize]);
+template void UnixPathForm(const wchar_t*, UnixForm, bool, wchar_t (&)[kPathFormSize]);
+template void NetworkPathForm(const char*, char (&)[kPathFormSize]);
+template void NetworkPathForm(const wchar_t*, wchar_t (&)[kPathFormSize]);
+template void FileUrlForm(const char*, char (&)[kFileUrlSize]);
+template void FileUrlForm(const wchar_t*, wchar_t (&)[kFileUrlSize]);

@@ -1,0 +1,149 @@
+// The seven forms of a path, in Unicode and in the code page, with stand-ins
+// for the questions about a drive letter: Z: mapped to \\fs01\team, Y:
+// mapped but disconnected, N: mapped to a share whose name no code page here
+// holds, S: subst for C:\Work, T: subst for \\srv\pub. Each row is run in
+// both modes; in the code page only when it holds the item's name.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "expand/expand_template.h"
+#include "system/drive_targets.h"
+#include "tests/support/harness.h"
+
+using harness::Escaped;
+
+namespace {
+
+int networkQuestions[26];
+
+DWORD WINAPI UniversalNameStandIn(LPCWSTR root, DWORD, LPVOID buffer, LPDWORD size)
+{
+    ++networkQuestions[(root[0] | 0x20) - L'a'];
+    const wchar_t* name = root[0] == L'Z' ? L"\\\\fs01\\team\\" : root[0] == L'N' ? L"\\\\svr\\\x141\xF3" L"d\x17A" : nullptr;
+    if (root[0] == L'Y') return ERROR_CONNECTION_UNAVAIL;
+    if (!name) return ERROR_NOT_CONNECTED;
+    auto* info = (UNIVERSAL_NAME_INFOW*)buffer;
+    info->lpUniversalName = (wchar_t*)(info + 1);
+    lstrcpynW(info->lpUniversalName, name, (int)((*size - sizeof(*info)) / sizeof(wchar_t)));
+    return NO_ERROR;
+}
+
+UINT WINAPI DriveTypeStandIn(LPCWSTR root) { return wcschr(L"NYZ", root[0]) ? DRIVE_REMOTE : DRIVE_FIXED; }
+
+DWORD WINAPI DeviceStandIn(LPCWSTR drive, LPWSTR out, DWORD size)
+{
+    const wchar_t* device = drive[0] == L'S' ? L"\\??\\C:\\Work" : drive[0] == L'T' ? L"\\??\\UNC\\srv\\pub" : L"\\Device\\X";
+    return lstrcpynW(out, device, (int)size), (DWORD)wcslen(out) + 2;
+}
+
+std::string InCodePage(const std::wstring& wide, bool* exact)
+{
+    char bytes[4 * kLineBufferSize];
+    BOOL usedDefault = FALSE;
+    int n = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), (int)wide.size(), bytes, sizeof(bytes),
+                                nullptr, &usedDefault);
+    *exact = !usedDefault;
+    return std::string(bytes, n);
+}
+
+template <typename Char>
+std::basic_string<Char> Expanded(const std::basic_string<Char>& templateText, const std::basic_string<Char>& path,
+                                 bool directory)
+{
+    Item item = {File, {}, directory};
+    memcpy((Char*)ItemText<Char>(item), path.c_str(), (path.size() + 1) * sizeof(Char));
+    struct { Char line[kLineBufferSize], guard[16]; } out;
+    memset(&out, 0xCC, sizeof(out));
+    int length = ExpandItem(templateText.c_str(), item, out.line);
+    EXPECT_EQ(std::string(sizeof(out.guard), '\xCC'), std::string((const char*)out.guard, sizeof(out.guard)))
+        << "wrote past the line";
+    return std::basic_string<Char>(out.line, length);
+}
+
+std::string Repeat(const std::string& text, int count, const std::string& between = "")
+{
+    return count > 1 ? text + between + Repeat(text, count - 1, between) : text;
+}
+
+const std::string kUrl128 = "file:///C:/" + Repeat("%E8%A1%A8", 128);
+const char kAll[] = "%^R|%^U|%^S|%^W|%^-W|%^M|%^-M";
+
+TEST(PathForms, EveryFormInBothModes)
+{
+    struct Row {
+        std::string item;  // UTF-8
+        bool directory;
+        const char* templateText;
+        std::string expected;    // UTF-8
+        std::string inCodePage = "";  // when it differs from expected
+    } rows[] = {
+        {"C:\\W\\a.txt", false, kAll, "C:\\W\\a.txt|file:///C:/W/a.txt|C:/W/a.txt|/mnt/c/W/a.txt|/mnt/c/W/a.txt|/c/W/a.txt|/c/W/a.txt"},
+        {"C:\\W\\Sub", true, kAll, "C:\\W\\Sub\\|file:///C:/W/Sub/|C:/W/Sub/|/mnt/c/W/Sub/|/mnt/c/W/Sub/|/c/W/Sub/|/c/W/Sub/"},
+        {"c:", true, kAll, "c:\\|file:///c:/|c:/|/mnt/c/|/mnt/c/|/c/|/c/"},
+        {"a\\b.txt", false, kAll, "a\\b.txt||a/b.txt|a/b.txt|a/b.txt|a/b.txt|a/b.txt"},
+        {"\\a\\b.txt", false, kAll, "\\a\\b.txt||/a/b.txt|/a/b.txt|/a/b.txt|/a/b.txt|/a/b.txt"},
+        {"C:a b.txt", false, kAll, "C:a b.txt||C:a b.txt|C:a b.txt|C:a\\ b.txt|C:a b.txt|C:a\\ b.txt"},
+        {"\\\\s\\p\\a b", false, kAll, "\\\\s\\p\\a b|file://s/p/a%20b|//s/p/a b|//s/p/a b|//s/p/a\\ b|//s/p/a b|//s/p/a\\ b"},
+        {"\\\\wsl$\\Deb\\a", false, kAll, "\\\\wsl$\\Deb\\a|file://wsl$/Deb/a|//wsl$/Deb/a|/a|/a|//wsl$/Deb/a|//wsl\\$/Deb/a"},
+        {"\\\\WSL.localhost\\D", true, "%^W|%^M", "/|//WSL.localhost/D/"},
+        {"Z:\\Docs\\Q3 plan #2.txt", false, "%^R|%^U|%^S",
+         "\\\\fs01\\team\\Docs\\Q3 plan #2.txt|file://fs01/team/Docs/Q3%20plan%20%232.txt|Z:/Docs/Q3 plan #2.txt"},
+        {"Z:\\Docs\\Q3 plan #2.txt", false, "%^W|%^-W|%^M|%^-M",
+         "/mnt/z/Docs/Q3 plan #2.txt|/mnt/z/Docs/Q3\\ plan\\ \\#2.txt|/z/Docs/Q3 plan #2.txt|/z/Docs/Q3\\ plan\\ \\#2.txt"},
+        {"Z:", true, "%^R|%^U", "\\\\fs01\\team\\|file://fs01/team/"},
+        {"S:\\a.txt", false, kAll, "C:\\Work\\a.txt|file:///C:/Work/a.txt|S:/a.txt|/mnt/s/a.txt|/mnt/s/a.txt|/s/a.txt|/s/a.txt"},
+        {"T:\\x", true, "%^R|%^U", "\\\\srv\\pub\\x\\|file://srv/pub/x/"},
+        {"Y:\\a.txt", false, "%^R|%^U", "Y:\\a.txt|file:///Y:/a.txt"},
+        {"N:\\a", false, "%^R|%^U", "\\\\svr\\\xC5\x81\xC3\xB3\x64\xC5\xBA\\a|file://svr/%C5%81%C3%B3d%C5%BA/a",
+         "N:\\a|file://svr/%C5%81%C3%B3d%C5%BA/a"},
+        {"C:\\it's a $b&(1)~%.txt", false, "%^U|%^-W",
+         "file:///C:/it%27s%20a%20$b%26%281%29~%25.txt|/mnt/c/it\\'s\\ a\\ \\$b\\&\\(1\\)\\~\\%.txt"},
+        {"C:\\\xC3\x89t\xC3\xA9\\\xE8\xA1\xA8 #1%.txt", false, "%^U", "file:///C:/%C3%89t%C3%A9/%E8%A1%A8%20%231%25.txt"},
+        {"C:\\\xE8\xA1\xA8\\\xE8\xA1\xA8", true, kAll,
+         "C:\\\xE8\xA1\xA8\\\xE8\xA1\xA8\\|file:///C:/%E8%A1%A8/%E8%A1%A8/|C:/\xE8\xA1\xA8/\xE8\xA1\xA8/|/mnt/c/\xE8\xA1\xA8/"
+         "\xE8\xA1\xA8/|/mnt/c/\xE8\xA1\xA8/\xE8\xA1\xA8/|/c/\xE8\xA1\xA8/\xE8\xA1\xA8/|/c/\xE8\xA1\xA8/\xE8\xA1\xA8/"},
+        {"C:\\\xC3\xA9.txt", false, "%^U|%^-M", "file:///C:/%C3%A9.txt|/c/\xC3\xA9.txt"},
+        {"C:\\\xC3\xA9 \xF0\x9F\x98\x80", false, "%^U|%^-W", "file:///C:/%C3%A9%20%F0%9F%98%80|/mnt/c/\xC3\xA9\\ \xF0\x9F\x98\x80"},
+        {"C:\\%^N.txt", false, kAll,
+         "C:\\%^N.txt.txt|file:///C:/%25%5EN.txt|C:/%^N.txt.txt|/mnt/c/%^N.txt.txt|/mnt/c/\\%\\^N.txt|/c/%^N.txt.txt|/c/\\%\\^N.txt"},
+        {"C:\\w\\%^W", false, "%^S", "C:/w//mnt/c/w/%^W"},
+        {"Z:\\" + Repeat("x", 256), false, "%^R", "\\\\fs01\\team\\" + Repeat("x", 256)},
+        {"C:\\" + Repeat("\xE8\xA1\xA8", 128), false, "%^U|%^U|%^U|%^U", Repeat(kUrl128, 3, "|") + "|%^U"},
+        {"X:\\w\\a%^U%^R.txt", false, "%^P|%^S", "X:\\w\\a%^U%^R.txt|X:/w/a%^U%^R.txt"},
+    };
+    for (bool unicode : {true, false}) {
+        memset(&driveTargets, 0, sizeof(driveTargets));
+        memset(networkQuestions, 0, sizeof(networkQuestions));
+        driveTargets.lookedUp = true;
+        driveTargets.universalName = UniversalNameStandIn;
+        harness::ImportStandIn device("kernel32.dll", "QueryDosDeviceW", (const void*)DeviceStandIn);
+        harness::ImportStandIn driveType("kernel32.dll", "GetDriveTypeW", (const void*)DriveTypeStandIn);
+        ASSERT_TRUE(device.active() && driveType.active());
+        for (const Row& row : rows) {
+            std::string expected = !row.inCodePage.empty() && !unicode ? row.inCodePage : row.expected, got;
+            if (unicode) {
+                got =
+                    harness::Utf8(Expanded(harness::Utf16(row.templateText), harness::Utf16(row.item), row.directory));
+            } else {
+                bool exactItem, exactExpected;
+                std::string item = InCodePage(harness::Utf16(row.item), &exactItem);
+                expected = InCodePage(harness::Utf16(expected), &exactExpected);
+                if (!exactItem) continue;
+                ASSERT_TRUE(exactExpected) << Escaped(row.item);
+                got = Expanded(std::string(row.templateText), item, row.directory);
+            }
+            EXPECT_TRUE(got == expected) << (unicode ? "Unicode (UTF-8 shown)" : "code page") << ", template \""
+                                         << row.templateText << "\" item \"" << Escaped(row.item) << "\"\n  got      \""
+                                         << Escaped(got) << "\"\n  expected \"" << Escaped(expected) << "\"";
+        }
+        // Asked once each, and only for a template with "%^R" or "%^U".
+        for (int letter = 0; letter < 26; ++letter)
+            EXPECT_EQ(strchr("YZN", 'A' + letter) ? 1 : 0, networkQuestions[letter]) << (char)('A' + letter) << ":";
+    }
+    memset(&driveTargets, 0, sizeof(driveTargets));
+}
+
+}  // namespace
