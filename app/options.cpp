@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/run_program.h"
+#include "app/program_paths.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/options.h"
-#include "app/run_program.h"
+#include "app/program_paths.h"
 #include "tests/support/harness.h"
 
 using harness::Escaped;
