@@ -7,6 +7,7 @@
 #include "app/program_texts.h"
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
+#include "items/item_order.h"
 #include "output/deliver_output.h"
 #include "system/system_calls.h"
 #include "system/system_function.h"
@@ -47,9 +48,11 @@ static void OpenHelpFile(const Char* folder)
 template <typename Char>
 static bool CollectItems(const Char* tail)
 {
+    const RunSettingsOf<Char>& settings = SettingsOf(tail);
     ScanItems(tail, CommandLine);
-    if (itemList.count > 0) return true;
-    return SettingsOf(tail).clipboardSource && CollectFromClipboard<Char>() == 1;
+    bool found = itemList.count > 0 || (settings.clipboardSource && CollectFromClipboard<Char>() == 1);
+    if (found && settings.sortItems) SortItemsLogically<Char>();
+    return found;
 }
 
 template <typename Char>

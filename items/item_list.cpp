@@ -1,7 +1,8 @@
 // The ItemList and its scanner: cuts the command-line tail or the clipboard
 // text into tokens and keeps, in order, those that name an existing file or
 // directory or that are URLs of the four accepted schemes. The files named by
-// the template-file and output-file options are kept out of the list.
+// the template-file and output-file options, and the value of the separator
+// option, are kept out of the list.
 #include "items/item_list.h"
 
 #include <string.h>
@@ -43,6 +44,7 @@ constexpr size_t kIntroducerLength = 5;
 // letter case counts here.
 #define TEMPLATE_FILE_INTRODUCER "/#t=\""
 #define OUTPUT_FILE_INTRODUCER "/#f=\""
+#define ITEM_SEPARATOR_INTRODUCER "/#j=\""
 
 template <typename Char>
 struct Scan {
@@ -126,7 +128,8 @@ static bool NamesOptionFile(const Char* text, size_t end, size_t length)
     if (!text || end < length + kIntroducerLength) return false;
     Char window[kIntroducerLength + 1];
     CopyText(window, text + end - length - kIntroducerLength, kIntroducerLength + 1);
-    return Equal(window, TEXT_AS(Char, TEMPLATE_FILE_INTRODUCER)) || Equal(window, TEXT_AS(Char, OUTPUT_FILE_INTRODUCER));
+    return Equal(window, TEXT_AS(Char, TEMPLATE_FILE_INTRODUCER)) || Equal(window, TEXT_AS(Char, OUTPUT_FILE_INTRODUCER)) ||
+           Equal(window, TEXT_AS(Char, ITEM_SEPARATOR_INTRODUCER));
 }
 
 template <typename Char>
