@@ -472,8 +472,13 @@ private:
         for (size_t at = 0; (at = FindNoCase(line, "/#f", at)) != std::string::npos; ++at)
             if (line.compare(at + 3, 2, "=\"") != 0) line[at + 1] = '_';
         size_t chosen = ChooseOutputOption();
-        for (size_t at = 0; (at = FindNoCase(line, "/#f=\"", at)) != std::string::npos; ++at)
-            if (at != chosen) line[at + 1] = '_';
+        // A masked option's value is a token like any other: an existing file
+        // there is an item of the command line, and the clipboard is not read.
+        for (size_t at = 0; (at = FindNoCase(line, "/#f=\"", at)) != std::string::npos; ++at) {
+            if (at == chosen) continue;
+            line[at + 1] = '_';
+            if (scenario_.kind == RunKind::ManyOnClipboard) scenario_.knownItems = -1;
+        }
         scenario_.mustDeliver = certainItem_ && (scenario_.outputFile.empty() ||
                                                  scenario_.outputFile == ResolvedIn(tree_.root, fresh_));
     }
