@@ -3,17 +3,25 @@
 #include "items/item_list.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
+#include "system/text_rules.h"
 
 // The Unicode forms of a run in the code page, made once rather than at each
-// of the some ten thousand comparisons of a thousand items.
-static wchar_t codePageKeys[kItemCapacity][kItemMaxLength + 1];
+// of the some ten thousand comparisons of a thousand items, and packed one
+// after another: only the pages that the texts fill are touched.
+static wchar_t keyPool[kItemCapacity * (kItemMaxLength + 1)];
+static const wchar_t* codePageKeys[kItemCapacity];
 // Positions of the items: the order being merged, and the merge's room.
 static int order[kItemCapacity];
 static int spare[kItemCapacity];
 
 static void PrepareKeys(const char*, int count)
 {
-    for (int i = 0; i < count; ++i) NameFromCodePage(itemList.items[i].text, codePageKeys[i], kItemMaxLength + 1);
+    wchar_t* next = keyPool;
+    for (int i = 0; i < count; ++i) {
+        codePageKeys[i] = next;
+        NameFromCodePage(itemList.items[i].text, next, kItemMaxLength + 1);
+        next += TextLength(next, kItemMaxLength) + 1;
+    }
 }
 static void PrepareKeys(const wchar_t*, int) {}
 
