@@ -2,7 +2,7 @@
 
 #include <string.h>
 
-#include "app/run_program.h"
+#include "app/program_paths.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
@@ -23,6 +23,8 @@ static const wchar_t* DefaultMarker(const wchar_t*) { return kDefaultWideLineBre
 #define OUTPUT_FILE_OPTION "/#f=\""
 #define ASK_FOR_FILE_OPTION "/#f"
 #define MARKER_OPTION "/#r="
+#define ITEM_SEPARATOR_OPTION "/#j=\""
+#define SORT_OPTION "/#s"
 
 bool AsksForUnicode(const wchar_t* tail) { return FindText(tail, L"/#u") != nullptr; }
 
@@ -148,6 +150,27 @@ static void ChooseLineBreakMarker(const Char* tail)
     if ((int)TextLength(value, kMarkerMaxLength) >= needed) CopyText(settings.lineBreakMarker, value, kMarkerMaxLength + 1);
 }
 
+// Every unit up to the next quote, which may come at once: an empty value
+// joins the lines with nothing. Cut at 259 units where a character begins;
+// without its closing quote the option is ignored.
+template <typename Char>
+static void ChooseItemSeparator(const Char* tail)
+{
+    RunSettingsOf<Char>& settings = SettingsOf(tail);
+    settings.itemSeparatorGiven = 0;
+    settings.itemSeparator[0] = 0;
+    const Char* from = FindOptionValue(tail, TEXT_AS(Char, ITEM_SEPARATOR_OPTION));
+    if (!from) return;
+    int end = 0;
+    while (from[end] && from[end] != '"') ++end;
+    if (!from[end]) return;
+    int length = end < kItemSeparatorMaxLength ? end : kItemSeparatorMaxLength;
+    if (length < end && !BeginsCharacter(from, 0, length)) --length;
+    for (int i = 0; i < length; ++i) settings.itemSeparator[i] = from[i];
+    settings.itemSeparator[length] = 0;
+    settings.itemSeparatorGiven = 1;
+}
+
 template <typename Char>
 static void ChooseSwitches(const Char* tail)
 {
@@ -155,6 +178,7 @@ static void ChooseSwitches(const Char* tail)
     if (FindText(tail, TEXT_AS(Char, "/#c"))) settings.clipboardSource = 1;
     if (FindText(tail, TEXT_AS(Char, "/#v"))) settings.showVersion = 1;
     if (FindText(tail, TEXT_AS(Char, "/#h"))) settings.showHelp = 1;
+    if (FindText(tail, TEXT_AS(Char, SORT_OPTION))) settings.sortItems = 1;
 }
 
 template <typename Char>
@@ -163,6 +187,7 @@ void ParseOptions(const Char* tail)
     ChooseTemplate(tail);
     ChooseOutput(tail);
     ChooseLineBreakMarker(tail);
+    ChooseItemSeparator(tail);
     ChooseSwitches(tail);
 }
 

@@ -2,56 +2,19 @@
 
 #include <shellapi.h>
 
-#include <initializer_list>
-
 #include "app/options.h"
+#include "app/program_paths.h"
 #include "app/program_texts.h"
-#include "expand/split_path.h"
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
+#include "items/item_order.h"
 #include "output/deliver_output.h"
 #include "output/save_output.h"
 #include "system/system_calls.h"
 #include "system/system_function.h"
 #include "system/system_text.h"
+#include "system/text_rules.h"
 #include "version.h"
-
-char programFolder[kPathBufferSize];
-char settingsFilePath[kPathBufferSize];
-wchar_t wideProgramFolder[kPathBufferSize];
-wchar_t wideSettingsFilePath[kPathBufferSize];
-
-static char* ProgramFolder(const char*) { return programFolder; }
-static wchar_t* ProgramFolder(const wchar_t*) { return wideProgramFolder; }
-static char* SettingsPathBuffer(const char*) { return settingsFilePath; }
-static wchar_t* SettingsPathBuffer(const wchar_t*) { return wideSettingsFilePath; }
-
-// The parts joined into a path buffer, or the buffer left empty when they
-// would not fit: a cut path would name some other file.
-template <typename Char>
-static void JoinPathOrEmpty(Char* out, std::initializer_list<const Char*> parts)
-{
-    int length = 0;
-    for (const Char* part : parts) {
-        for (; *part; ++part) {
-            if (length == kPathBufferSize - 1) {
-                out[0] = 0;
-                return;
-            }
-            out[length++] = *part;
-        }
-    }
-    out[length] = 0;
-}
-
-template <typename Char>
-void FindProgramPaths(const Char* exePath)
-{
-    PathPartsOf<Char> parts;
-    SplitPath(exePath, &parts);
-    JoinPathOrEmpty(ProgramFolder(exePath), {parts.drive, parts.folder});
-    JoinPathOrEmpty(SettingsPathBuffer(exePath), {parts.drive, parts.folder, parts.name, TEXT_AS(Char, ".ini")});
-}
 
 static void ShowVersionBox()
 {
@@ -86,9 +49,11 @@ static void OpenHelpFile(const Char* folder)
 template <typename Char>
 static bool CollectItems(const Char* tail)
 {
+    const RunSettingsOf<Char>& settings = SettingsOf(tail);
     ScanItems(tail, CommandLine);
-    if (itemList.count > 0) return true;
-    return SettingsOf(tail).clipboardSource && CollectFromClipboard<Char>() == 1;
+    bool found = itemList.count > 0 || (settings.clipboardSource && CollectFromClipboard<Char>() == 1);
+    if (found && settings.sortItems) SortItemsLogically<Char>();
+    return found;
 }
 
 template <typename Char>
@@ -113,7 +78,5 @@ int RunProgram(HINSTANCE, HINSTANCE, const Char* tail, int)
     return 0;
 }
 
-template void FindProgramPaths(const char*);
-template void FindProgramPaths(const wchar_t*);
 template int RunProgram(HINSTANCE, HINSTANCE, const char*, int);
 template int RunProgram(HINSTANCE, HINSTANCE, const wchar_t*, int);

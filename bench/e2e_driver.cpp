@@ -22,6 +22,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/file_list_block.h"
 #include "tests/support/harness.h"
 
 namespace {
@@ -45,8 +46,10 @@ struct Case {
     // in Unicode: started with CreateProcessW, the clipboard placed as
     // CF_UNICODETEXT.
     bool unicode;
-    // Put on the clipboard before each run when not empty.
+    // Put on the clipboard before each run when not empty: a text, or a
+    // CF_HDROP block alone, as Explorer's Copy leaves it.
     std::string clipboard;
+    std::string fileList;
     // Removed before each run when not empty: the case appends to it.
     std::string freshFile;
     // Whether the warm-up run did the case's job; none to check when empty.
@@ -150,10 +153,10 @@ void RemoveWork(const Work& work)
     harness::RemoveTree(work.forms);
 }
 
-std::string ItemNamesLine(bool unicode)
+std::string ItemNamesLine(bool unicode, bool reversed = false)
 {
     std::string line;
-    for (int i = 0; i < kItemCount; ++i) line += " " + ItemName(i, unicode);
+    for (int i = 0; i < kItemCount; ++i) line += " " + ItemName(reversed ? kItemCount - 1 - i : i, unicode);
     return line;
 }
 
@@ -264,6 +267,20 @@ std::vector<Case> MakeCases(const Work& work)
     c.check = [fullPaths] { return ClipboardHolds(fullPaths, false); };
     cases.push_back(c);
 
+    // The names the other way round, so that the sort has its work to do.
+    std::string sortedFile = work.out + "\\sorted.txt";
+    c = MakeCase("tavrel-sorted-1000", tavrel, " /#s /#o=%^N /#f=\"" + sortedFile + "\"" + ItemNamesLine(false, true),
+                 work.items, true);
+    c.check = [sortedFile] { return harness::ReadBytes(sortedFile) == JoinedLines("", false); };
+    cases.push_back(c);
+
+    std::vector<std::string> files;
+    for (int i = 0; i < kItemCount; ++i) files.push_back(InUtf8(work.items + "\\" + ItemName(i, false)));
+    c = MakeCase("tavrel-hdrop-1000", tavrel, " /#c /#o=%^P", work.items, true);
+    c.fileList = harness::FileListBlock(files, true);
+    c.check = [fullPaths] { return ClipboardHolds(fullPaths, false); };
+    cases.push_back(c);
+
     // "/#u" first, and the output file's name as in tavrel-1000: only the
     // kind of text differs.
     c = MakeCase("tavrel-u-1000", InUtf8(tavrel),
@@ -303,6 +320,7 @@ std::vector<Case> MakeCases(const Work& work)
 void Prepare(const Case& c)
 {
     if (!c.clipboard.empty()) harness::SetClipboardText(c.clipboard, c.unicode);
+    if (!c.fileList.empty()) harness::SetClipboardBlock(CF_HDROP, c.fileList);
     if (!c.freshFile.empty()) DeleteFileA(c.freshFile.c_str());
 }
 
@@ -439,6 +457,8 @@ bool PrintTargets(const std::vector<Case>& cases)
     met &= RatioTarget(cases, "tavrel-u-1000", "tavrel-1000", 1.1, true);
     met &= RatioTarget(cases, "tavrel-forms-1000", "tavrel-1000", 1.15, true);
     met &= RatioTarget(cases, "tavrel-u-clip-1000", "tavrel-clip-1000", 1.1, true);
+    met &= RatioTarget(cases, "tavrel-sorted-1000", "tavrel-1000", 1.1, true);
+    met &= RatioTarget(cases, "tavrel-hdrop-1000", "tavrel-clip-1000", 1.1, true);
     met &= RatioTarget(cases, "tavrel-worst", "tavrel-1000", 1.5, true);
     met &= RatioTarget(cases, "cmd-1000", "tavrel-1000", 1, false);
     SIZE_T floorPeak = Named(cases, "floor-job").peakBytes;

@@ -379,6 +379,15 @@ static int Expand(const Char* templateText, const Char* itemText, ItemKind kind,
     return StoreLine(&working, line);
 }
 
+template <typename Char>
+int ExpandLineBreaks(const Char* text, Char (&line)[kLineBufferSize])
+{
+    WorkingLine<Char> working;
+    LoadLine(&working, text);
+    ReplaceLineBreakMarker(&working, SettingsOf(text).lineBreakMarker);
+    return StoreLine(&working, line);
+}
+
 void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kind, char (&line)[kLineBufferSize])
 {
     Expand(templateText, itemText, kind, nullptr, line);
@@ -390,6 +399,8 @@ int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBuf
     return Expand(templateText, ItemText<Char>(item), item.kind, &item.isDirectory, line);
 }
 
+template int ExpandLineBreaks(const char*, char (&)[kLineBufferSize]);
+template int ExpandLineBreaks(const wchar_t*, wchar_t (&)[kLineBufferSize]);
 template int ExpandItem(const char*, const Item&, char (&)[kLineBufferSize]);
 template int ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineBufferSize]);
 template void ReplaceToken(WorkingLine<char>*, const char*, const char*, int);

@@ -25,6 +25,11 @@ void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kin
 template <typename Char>
 int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBufferSize]);
 
+// text with the run's line-break marker replaced by CR LF, as in a template;
+// returns its length.
+template <typename Char>
+int ExpandLineBreaks(const Char* text, Char (&line)[kLineBufferSize]);
+
 // The line under construction, held as a gap buffer: the text before the gap
 // in units[0, gapStart), the text after it in units[gapEnd, kWorkingSize - 1),
 // a NUL in the last unit. The gap always has room for one value that the

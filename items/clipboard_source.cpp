@@ -8,6 +8,7 @@
 #include <windows.h>
 #include <string.h>
 
+#include "items/clipboard_files.h"
 #include "items/clipboard_open.h"
 #include "items/item_list.h"
 #include "system/system_text.h"
@@ -33,7 +34,9 @@ int ScanTextBlock(HANDLE data)
 template <typename Char>
 int CollectFromClipboard()
 {
-    if (!IsClipboardFormatAvailable(kClipboardTextFormat<Char>)) return 0;
+    // Explorer's Copy leaves files and no text; text, even one that names
+    // nothing, still comes first.
+    if (!IsClipboardFormatAvailable(kClipboardTextFormat<Char>)) return CollectClipboardFiles<Char>();
     if (!OpenClipboardPatiently()) return 0;
     int found = 0;
     bool converted = false;

@@ -4,7 +4,8 @@
 #include <windows.h>
 
 // 1 when the scan left at least one item in the ItemList, else 0. The list is
-// touched only when the clipboard offered a text that is not empty.
+// touched only when the clipboard offered a text that is not empty, or, with
+// no text at all, a file list (items/clipboard_files.h).
 template <typename Char = char>
 int CollectFromClipboard();
 

@@ -1,7 +1,8 @@
 // The ItemList and its scanner: cuts the command-line tail or the clipboard
 // text into tokens and keeps, in order, those that name an existing file or
 // directory or that are URLs of the four accepted schemes. The files named by
-// the template-file and output-file options are kept out of the list.
+// the template-file and output-file options, and the value of the separator
+// option, are kept out of the list.
 #include "items/item_list.h"
 
 #include <string.h>
@@ -43,6 +44,7 @@ constexpr size_t kIntroducerLength = 5;
 // letter case counts here.
 #define TEMPLATE_FILE_INTRODUCER "/#t=\""
 #define OUTPUT_FILE_INTRODUCER "/#f=\""
+#define ITEM_SEPARATOR_INTRODUCER "/#j=\""
 
 template <typename Char>
 struct Scan {
@@ -123,10 +125,11 @@ static bool Equal(const Char* a, const Char* b)
 template <typename Char>
 static bool NamesOptionFile(const Char* text, size_t end, size_t length)
 {
-    if (end < length + kIntroducerLength) return false;
+    if (!text || end < length + kIntroducerLength) return false;
     Char window[kIntroducerLength + 1];
     CopyText(window, text + end - length - kIntroducerLength, kIntroducerLength + 1);
-    return Equal(window, TEXT_AS(Char, TEMPLATE_FILE_INTRODUCER)) || Equal(window, TEXT_AS(Char, OUTPUT_FILE_INTRODUCER));
+    return Equal(window, TEXT_AS(Char, TEMPLATE_FILE_INTRODUCER)) || Equal(window, TEXT_AS(Char, OUTPUT_FILE_INTRODUCER)) ||
+           Equal(window, TEXT_AS(Char, ITEM_SEPARATOR_INTRODUCER));
 }
 
 template <typename Char>
@@ -171,6 +174,23 @@ static PathFacts AskFileSystem(const Char* path)
     return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
 }
 
+// Appends a normalised, non-empty name when it qualifies; text and end place
+// the look-back window, none when text is null.
+template <typename Char>
+static void Classify(Char* name, const Char* text, size_t end)
+{
+    PathFacts facts = AskFileSystem(name);
+    if (facts.exists) TakeExistingPath(name, facts.isDirectory, text, end);
+    else TakeUrl(name);
+}
+
+template <typename Char>
+bool TakeName(Char* name)
+{
+    if (name[0] && itemList.count < kItemCapacity) Classify(name, (const Char*)nullptr, 0);
+    return itemList.count >= kItemCapacity;
+}
+
 // Normalises the token and appends it when it qualifies; true when the list
 // is now full. A token read from a character that the code page cannot hold
 // names nothing: its stand-in could make a look-alike of another path or URL.
@@ -181,11 +201,7 @@ static bool EndToken(Scan<Char>* scan, size_t end)
     UnquoteAndTrim(token);
     bool standIn = HoldsStandIn(scan->text + scan->from, end - scan->from);
     scan->from = end;
-    if (token[0] && !standIn) {
-        PathFacts facts = AskFileSystem(token);
-        if (facts.exists) TakeExistingPath(token, facts.isDirectory, scan->text, end);
-        else TakeUrl(token);
-    }
+    if (token[0] && !standIn) Classify(token, scan->text, end);
     ClearToken(scan);
     return itemList.count >= kItemCapacity;
 }
@@ -255,5 +271,7 @@ template void ScanItems(const char*, ScanMode);
 template void ScanItems(const wchar_t*, ScanMode);
 template void ScanItemsInBlock(const char*, size_t, ScanMode);
 template void ScanItemsInBlock(const wchar_t*, size_t, ScanMode);
+template bool TakeName(char*);
+template bool TakeName(wchar_t*);
 template int CheckUrl(const char*);
 template int CheckUrl(const wchar_t*);

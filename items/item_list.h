@@ -55,6 +55,13 @@ void ScanItems(const Char* text, ScanMode mode);
 template <typename Char>
 void ScanItemsInBlock(const Char* text, size_t size, ScanMode mode);
 
+// One name given whole rather than cut from a text (a file of a list that
+// Explorer placed): asked about and taken as a token is, after its
+// normalisation and with no option before it. name is a buffer of
+// kItemTextSize units, changed in place. True when the list is now full.
+template <typename Char>
+bool TakeName(Char* name);
+
 // 0 when text is a URL item, -1 when it is not.
 template <typename Char>
 int CheckUrl(const Char* text);

@@ -26,19 +26,40 @@ struct Accumulation {
 // Room for the first lines, in units: most results fit without a resize.
 constexpr SIZE_T kFirstCapacity = 64 * 1024;
 
-// Grows the block, when line and CR LF do not fit behind what it holds, to
-// twice its size or more: growing it to the running size after every line
-// would copy the whole result each time. A movable block may move while it
-// grows, so the address is taken again each time. False when the block could
-// not grow; it is then still the caller's.
+// What stands between the lines of two items: CR LF, or the value of "/#j="
+// with the marker in it replaced as in a template.
 template <typename Char>
-static bool AppendLine(Accumulation<Char>& result, const Char* line, SIZE_T length)
+struct Separator {
+    Char text[kLineBufferSize];
+    SIZE_T length;
+};
+
+template <typename Char>
+static void ChooseSeparator(Separator<Char>& separator, const Char* templateText)
+{
+    const RunSettingsOf<Char>& settings = SettingsOf(templateText);
+    if (settings.itemSeparatorGiven) {
+        separator.length = (SIZE_T)ExpandLineBreaks(settings.itemSeparator, separator.text);
+        return;
+    }
+    separator.text[0] = '\r';
+    separator.text[1] = '\n';
+    separator.length = 2;
+}
+
+// Grows the block, when line, separator and a NUL do not fit behind what it
+// holds, to twice its size or more: growing it to the running size after
+// every line would copy the whole result each time. A movable block may move
+// while it grows, so the address is taken again each time. False when the
+// block could not grow; it is then still the caller's.
+template <typename Char>
+static bool AppendLine(Accumulation<Char>& result, const Char* line, SIZE_T length, const Separator<Char>& separator)
 {
     SIZE_T previous = result.size;
-    SIZE_T size = previous + length + 2;
-    if (size > result.capacity) {
+    SIZE_T size = previous + length + separator.length;
+    if (size + 1 > result.capacity) {
         SIZE_T capacity = result.capacity < kFirstCapacity ? kFirstCapacity : 2 * result.capacity;
-        if (capacity < size) capacity = size;
+        if (capacity < size + 1) capacity = size + 1;
         HGLOBAL grown = GlobalReAlloc(result.block, capacity * sizeof(Char), GMEM_MOVEABLE);
         if (!grown) return false;
         result.block = grown;
@@ -49,23 +70,25 @@ static bool AppendLine(Accumulation<Char>& result, const Char* line, SIZE_T leng
     }
     result.size = size;
     memcpy(result.text + previous, line, length * sizeof(Char));
-    result.text[size - 2] = '\r';
-    result.text[size - 1] = '\n';
+    memcpy(result.text + previous + length, separator.text, separator.length * sizeof(Char));
     return true;
 }
 
-// The expander bounds its line to the buffer and tells its length.
+// The expander bounds its line to the buffer and tells its length. Nothing
+// follows the last line: its separator is taken back, and the NUL goes there.
 template <typename Char>
 static bool JoinLines(Accumulation<Char>& result, const Char* templateText)
 {
+    Separator<Char> separator;
+    ChooseSeparator(separator, templateText);
     int count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
     for (int i = 0; i < count; ++i) {
         Char line[kLineBufferSize];
         int length = ExpandItem(templateText, itemList.items[i], line);
-        if (!AppendLine(result, line, (SIZE_T)length)) return false;
+        if (!AppendLine(result, line, (SIZE_T)length, separator)) return false;
     }
-    // The NUL goes over the last CR; the LF behind it is no part of the text.
-    result.text[result.size - 2] = 0;
+    result.size -= separator.length;
+    result.text[result.size] = 0;
     return true;
 }
 
@@ -127,7 +150,7 @@ void DeliverOutput(const Char* templateText)
     if (result.text && JoinLines(result, templateText)) {
         OutputMode mode = SettingsOf(templateText).outputMode;
         if (mode > Clipboard) SaveOutputToFile(result.text, mode);
-        else PutOnClipboard(result.text, result.size - 2);
+        else PutOnClipboard(result.text, result.size);
     }
     GlobalUnlock(result.block);
     GlobalFree(result.block);

@@ -12,6 +12,7 @@ constexpr int kTemplateBufferSize = 2600;
 constexpr int kQuotedValueMaxLength = 518;
 constexpr int kInlineTemplateMaxLength = 1299;
 constexpr int kMarkerMaxLength = 10;
+constexpr int kItemSeparatorMaxLength = 259;
 
 template <typename Char>
 struct RunSettingsOf {
@@ -22,6 +23,12 @@ struct RunSettingsOf {
     Char templateText[kTemplateBufferSize];
     Char outputFilePath[kQuotedValueMaxLength + 1];
     Char lineBreakMarker[kMarkerMaxLength + 1];
+    // "/#s": the items in Explorer's order.
+    int sortItems;
+    // "/#j=": what stands between the lines of two items, as written (the
+    // marker still in it); without it, CR LF.
+    int itemSeparatorGiven;
+    Char itemSeparator[kItemSeparatorMaxLength + 1];
 };
 
 using RunSettings = RunSettingsOf<char>;

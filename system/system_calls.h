@@ -49,6 +49,10 @@ inline bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix)
     return StrCmpNIW(text, prefix, lstrlenW(prefix)) == 0;
 }
 
+// Explorer's order of two names: digits by their value, then by the user's
+// locale. Both kinds of text are compared in their Unicode forms.
+inline int CompareLogically(const wchar_t* a, const wchar_t* b) { return StrCmpLogicalW(a, b); }
+
 // The file functions of the save, with the arguments it always gives them.
 // The save works on UTF-16 names in both kinds of run: the ANSI forms of the
 // last two hand a path back through best fit.

@@ -166,6 +166,13 @@ HGLOBAL Utf8FromText(const wchar_t* text, DWORD* length)
     return block;
 }
 
+bool NameFromCodePage(const char* name, wchar_t* out, int size)
+{
+    if (size > 0 && MultiByteToWideChar(CP_ACP, 0, name, -1, out, size) > 0) return true;
+    if (size > 0) out[0] = L'\0';
+    return false;
+}
+
 bool TextToSystem(const char* text, int length, wchar_t* out, int size)
 {
     if (length == 0) return true;

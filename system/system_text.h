@@ -61,6 +61,10 @@ bool DecodeTemplateFile(const char* bytes, int size, wchar_t* out, int capacity)
 // Null when the block cannot be had.
 HGLOBAL Utf8FromText(const wchar_t* text, DWORD* length);
 
+// A name in the ANSI code page, as an older program places it, in UTF-16;
+// false, with out empty, when it does not fit in size units.
+bool NameFromCodePage(const char* name, wchar_t* out, int size);
+
 // text[0, length) in UTF-16 for a Unicode system call; false when it does not
 // fit in size units.
 bool TextToSystem(const char* text, int length, wchar_t* out, int size);

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "app/options.h"
-#include "app/run_program.h"
+#include "app/program_paths.h"
 #include "tests/support/harness.h"
 
 using harness::Escaped;
@@ -162,11 +162,14 @@ TEST_F(Options, OutputDestination)
     }
 }
 
+// The separator rows: null where "/#j=" is ignored and CR LF stays.
 TEST_F(Options, LineBreakMarker)
 {
+    std::string full(259, 'j'), cut = std::string(258, 'j') + (GetACP() == 932 ? "" : "\x95");
     struct Case {
         std::string tail;
         std::string marker;
+        const char* separator = nullptr;
     } cases[] = {
         {"", kArrow},
         {"/#r=[BR] x", "[BR]"},
@@ -183,11 +186,19 @@ TEST_F(Options, LineBreakMarker)
         {"/#r=ab /#r=cd", "ab"},
         // Under 932 the cut moves back to the start of the character it would split.
         {"/#r=ABCDEFGHI\x95\x5C x", GetACP() == 932 ? "ABCDEFGHI" : "ABCDEFGHI\x95"},
+        {"/#j=\", [BR]\" /#r=[BR]", "[BR]", ", [BR]"},
+        {"/#J=\"\"", kArrow, ""},
+        {"/#j=\"a\" /#j=\"b\"", kArrow, "a"},
+        {"/#j=\";", kArrow},
+        {"/#j=\"" + std::string(300, 'j') + "\"", kArrow, full.c_str()},
+        {"/#j=\"" + std::string(258, 'j') + "\x95\x5C\"", kArrow, cut.c_str()},
     };
     for (const Case& c : cases) {
         Parse(c.tail);
         EXPECT_EQ(c.marker, std::string(runSettings.lineBreakMarker))
             << "tail: " << Escaped(c.tail) << "\n got: " << Escaped(runSettings.lineBreakMarker);
+        EXPECT_EQ(c.separator != nullptr, runSettings.itemSeparatorGiven != 0) << "tail: " << Escaped(c.tail);
+        EXPECT_EQ(c.separator ? c.separator : "", std::string(runSettings.itemSeparator)) << "tail: " << Escaped(c.tail);
     }
 }
 
@@ -195,7 +206,7 @@ TEST_F(Options, Switches)
 {
     struct Case {
         const char* tail;
-        int clipboard, version, help;
+        int clipboard, version, help, sort = 0;
     } cases[] = {
         {"", 0, 0, 0},
         {"/#c", 1, 0, 0},
@@ -203,12 +214,15 @@ TEST_F(Options, Switches)
         {"x/#cy", 1, 0, 0},
         {"http://server/a/#help", 0, 0, 1},
         {"/#o=/#v", 0, 1, 0},
+        {"/#S", 0, 0, 0, 1},
+        {"http://server/a/#section", 0, 0, 0, 1},
     };
     for (const Case& c : cases) {
         Parse(c.tail);
         EXPECT_EQ(c.clipboard, runSettings.clipboardSource) << c.tail;
         EXPECT_EQ(c.version, runSettings.showVersion) << c.tail;
         EXPECT_EQ(c.help, runSettings.showHelp) << c.tail;
+        EXPECT_EQ(c.sort, runSettings.sortItems) << c.tail;
     }
 }
 

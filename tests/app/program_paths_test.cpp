@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "app/run_program.h"
+#include "app/program_paths.h"
 #include "tests/support/harness.h"
 
 using harness::Escaped;

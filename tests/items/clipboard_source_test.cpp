@@ -9,11 +9,13 @@
 
 #include <string>
 
+#include "items/clipboard_files.h"
 #include "items/clipboard_open.h"
 #include "items/clipboard_source.h"
 #include "items/item_list.h"
 #include "tests/items/clipboard_holder.h"
 #include "tests/items/items_support.h"
+#include "tests/support/file_list_block.h"
 #include "tests/support/harness.h"
 
 using harness::Escaped;
@@ -190,4 +192,55 @@ TEST_F(ClipboardSourceTest, TextBlockWithoutNul)
     EXPECT_EQ(1, ScanTextBlock(block));
     EXPECT_EQ("File a.txt\nFile dir\n", ListedItems());
     GlobalFree(block);
+}
+
+// Explorer's copied files, on the clipboard or as a block in hand, read in
+// the code page or, "unicode", as a run with "/#u" does. Names of a wide
+// block and the items read back are UTF-8; local is held by the code page
+// beyond ASCII, lodz by neither code page.
+TEST_F(ClipboardSourceTest, FileLists)
+{
+    std::string localBytes = GetACP() == 932 ? "\x95\x5C" : "\xE9", h(20, '\0'), dots, many;
+    std::string local = harness::Utf8(harness::FromCodePage(localBytes)), lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA.txt";
+    CloseHandle(CreateFileW(harness::Utf16(scratch_.Join(lodz)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+    for (std::string name : {std::string(" lead.txt"), std::string("ab.txt"), localBytes + ".txt"}) scratch_.File(name);
+    for (int i = 0; i < 1000; ++i) many += "File a.txt\n", dots += i < 127 ? ".\\" : "";
+    const std::vector<std::string> names = {"a.txt", " lead.txt", "\"a.txt\"", "dir\\", local + ".txt", "missing.txt"};
+    const std::string found = "File a.txt\nFile  lead.txt\nFile dir\nFile " + local + ".txt\n";
+    struct Case {
+        std::string bytes;
+        bool placed, unicode;  // placed: on the clipboard
+        int result;
+        std::string expected;
+    } cases[] = {
+        {harness::FileListBlock(names, true), true, false, 1, found},
+        {harness::FileListBlock(names, true), true, true, 1, found},
+        {harness::FileListBlock({"a.txt", localBytes + ".txt"}, false), true, false, 1, "File a.txt\nFile " + local + ".txt\n"},
+        {harness::FileListBlock({localBytes + ".txt"}, false), true, true, 1, "File " + local + ".txt\n"},
+        {harness::FileListBlock({lodz, "a.txt"}, true), true, false, 1, "File a.txt\n"},
+        {harness::FileListBlock({lodz}, true), true, true, 1, "File " + lodz + "\n"},
+        {harness::FileListBlock(std::vector<std::string>(1001, "a.txt"), false), true, true, 1, many},
+        {harness::FileListBlock({dots + "a.txt", dots + "ab.txt"}, true), true, true, 1, "File " + dots + "a.txt\n"},
+        // Malformed: nothing read outside the block.
+        {h.substr(0, 19), false, false, 0, kPoisonedList},
+        {"\xFF\xFF" + h.substr(2) + "a.txt", false, false, 0, kPoisonedList},
+        {"\x04" + h.substr(1) + "a.txt", false, false, 0, kPoisonedList},
+        {"\x14" + h.substr(1) + std::string("a.txt\0dir", 9), false, false, 1, "File a.txt\n"},
+        {"\x14" + h.substr(1, 15) + "\x01" + h.substr(17) + std::string("a\0.\0t\0x\0t\0\0\0d", 13), false, true, 1, "File a.txt\n"},
+    };
+    for (const Case& c : cases) {
+        PoisonItemList();
+        HGLOBAL data = harness::BlockOf(c.bytes);
+        if (c.placed) harness::SetClipboardBlock(CF_HDROP, c.bytes);
+        int result = c.placed ? (c.unicode ? CollectFromClipboard<wchar_t>() : CollectFromClipboard<char>())
+                              : (c.unicode ? ScanFileBlock<wchar_t>(data) : ScanFileBlock<char>(data));
+        GlobalFree(data);
+        std::string got;
+        for (const Item& item : std::vector<Item>(itemList.items, itemList.items + itemList.count))
+            got += (item.kind == File ? "File " : "Url ") +
+                   harness::Utf8(c.unicode ? std::wstring(item.wideText) : harness::FromCodePage(item.text)) + "\n";
+        EXPECT_EQ(c.result, result) << "block \"" << Escaped(c.bytes.substr(0, 200)) << "\"";
+        EXPECT_EQ(c.expected, got) << "block \"" << Escaped(c.bytes.substr(0, 200)) << "\"\n  got      \"" << Escaped(got)
+                                   << "\"\n  expected \"" << Escaped(c.expected) << "\"";
+    }
 }

@@ -28,7 +28,7 @@ protected:
     void SetUp() override
     {
         for (const char* name : {"alpha.txt", "beta.doc", "a", ".x", "b", "one.txt", "two.doc", "with blank.txt",
-                                 "sub\\inner.txt", "50%^E.txt"})
+                                 "sub\\inner.txt", "50%^E.txt", "f2.txt", "f10.txt"})
             scratch_.File(name, "content");
         // The default marker, "[", DOWNWARDS ARROW in code page 932, "]".
         scratch_.File("tpl.txt", "%^N[\x81\xAB]%^-D");
@@ -94,6 +94,11 @@ TEST_F(RunOutput, ClipboardGetsOneLinePerItem)
         {"{dir}\\alpha.txt ftp://server/pub/a.zip /#o=[%^P]", "[{dir}\\alpha.txt]\r\n[ftp://server/pub/a.zip]"},
         // Items on the command line: the clipboard is not read.
         {"/#c {dir}\\alpha.txt /#o=%^N", "alpha.txt"},
+        // What stands between items; Explorer's order, stable.
+        {"/#j=\" \" /#o=\"%^P\" {dir}\\alpha.txt \"{dir}\\with blank.txt\"", "\"{dir}\\alpha.txt\" \"{dir}\\with blank.txt\""},
+        {"/#r=[BR] /#j=\",[BR]\" /#o=%^N {dir}\\one.txt {dir}\\two.doc", "one.txt,\r\ntwo.doc"},
+        {"/#S /#j=\";\" /#o=%^N {dir}\\f10.txt {dir}\\b {dir}\\f2.txt {dir}\\B {dir}\\a", "a;b;B;f2.txt;f10.txt"},
+        {"/#j=\"\" /#s {dir}\\two.doc {dir}\\one.txt /#o=%^A", "onetwo"},
     };
     for (const Case& c : cases) {
         harness::SetClipboardText(kClipboardSentinel);
@@ -320,6 +325,7 @@ TEST_F(UnicodeRun, NamesInEveryScript)
         // 259 units and 260; a pair at the cut of the inline template.
         {0, "{path:259}|{path:260}", "", "/#u {dir}\\{path:259} {dir}\\{path:260} /#o=%^P", "{dir}\\{path:259}", ""},
         {0, "", "", "/#u {dir}\\alpha.txt /#o=xx{emoji:650}", "xx{emoji:648}", ""},
+        {0, "b2.txt|b10.txt", "", "/#u /#s /#j=\"→\" /#o=%^N {dir}\\b10.txt {dir}\\b2.txt", "b2.txt→b10.txt", ""},
         // A copy of the exe in a folder that no code page holds.
         {0, "한국\\x.exe|한국\\x.ini=%^A!", "", "/#u {dir}\\alpha.txt", "alpha!", ""},
     };

@@ -83,7 +83,8 @@ std::vector<std::string> RunSeed(uint64_t seed, bool replay, Scenario* scenario)
     harness::ScratchFolder scratch;
     *scenario = robustness::MakeScenario(seed, scratch.path());
     if (replay) printf("%s", Describe(*scenario).c_str());
-    harness::SetClipboardText(scenario->clipboardText, scenario->unicode);
+    if (scenario->fileListBlock.empty()) harness::SetClipboardText(scenario->clipboardText, scenario->unicode);
+    else harness::SetClipboardBlock(CF_HDROP, scenario->fileListBlock);
     std::string clipboardBefore;
     harness::ReadClipboardText(&clipboardBefore, scenario->unicodeMode);
     robustness::Snapshot before = robustness::TakeSnapshot(scratch.path());

@@ -1,6 +1,7 @@
 // One generated run of the exe, and what its checks may expect of it.
 //
-// Four kinds of run: a mixed command line; "/#c" with a clipboard text; and
+// Four kinds of run: a mixed command line; "/#c" with a clipboard text, or
+// with Explorer's copied files (CF_HDROP, sound or malformed); and
 // 1000+ existing paths on the command line or on the clipboard, ahead of
 // anything else, which must give exactly 1000 items.
 //
@@ -19,6 +20,7 @@
 #include <vector>
 
 #include "tests/robustness/generator.h"
+#include "tests/support/file_list_block.h"
 
 namespace robustness {
 
@@ -36,6 +38,8 @@ struct Scenario {
     std::string commandLine;
     bool clipboardInput = false;
     std::string clipboardText;
+    // When not empty, placed as CF_HDROP instead of the text.
+    std::string fileListBlock;
     // Exactly this many items when it is known, else -1.
     int knownItems = -1;
     // The one file the run may write, as a full path; empty when none.
@@ -136,6 +140,7 @@ public:
         KeepServersLocal(scenario_.commandLine, false);
         KeepServersLocal(scenario_.clipboardText, true);
         AddForeignNames();
+        if (fileList_) MakeFileListBlock();
         return scenario_;
     }
 
@@ -285,13 +290,23 @@ private:
         return {AnyCase(random_, option), true, false};
     }
 
+    // The sentinel runs count lines: no separator there.
+    Piece SeparatorOrSort()
+    {
+        if (scenario_.sentinel || random_.OneIn(3)) return {AnyCase(random_, "/#s"), true, false};
+        std::string value = random_.Pick({"", " ", ";", ", ", "\t", "[BR]", kDefaultLineBreakMarker,
+                                          ForeignChar(random_) + ForeignChar(random_), Repeated("j", random_.Between(250, 300))});
+        return {AnyCase(random_, "/#j=") + "\"" + value + (random_.OneIn(8) ? "" : "\""), true, false};
+    }
+
     Piece AnyOption(bool windows)
     {
-        switch (random_.Below(6)) {
+        switch (random_.Below(7)) {
         case 0: return InlineTemplateOption();
         case 1: return TemplateFileOption();
         case 2: return OutputFileOption();
         case 3: return MarkerOption();
+        case 4: return SeparatorOrSort();
         default: return SwitchOption(windows);
         }
     }
@@ -370,6 +385,20 @@ private:
         int lines = random_.OneIn(10) ? random_.Between(200, 1500) : random_.Between(1, 40);
         for (int i = 0; i < lines; ++i) scenario_.clipboardText += ClipboardLine() + LineEnd();
         if (random_.OneIn(2)) scenario_.clipboardText += ClipboardLine();
+        fileList_ = random_.OneIn(4);
+        for (int i = !fileList_ ? 0 : random_.OneIn(10) ? 1001 : lines; i > 0; --i)
+            files_.push_back(Utf8(random_.OneIn(3) ? ClipboardLine() : tree_.Full(AnyEntry())));
+    }
+
+    // As Explorer places it, in UTF-16; now and then cut short or with a bad
+    // list offset.
+    void MakeFileListBlock()
+    {
+        std::string& block = scenario_.fileListBlock = harness::FileListBlock(files_, true);
+        if (random_.OneIn(8)) block.resize(random_.Below((int)block.size()));
+        if (random_.OneIn(10) && block.size() >= 4) block[random_.Below(4)] = (char)random_.Below(256);
+        scenario_.clipboardText = "(none: a file list block)";
+        scenario_.notes.push_back("file list block: " + harness::Escaped(block.substr(0, 3000)));
     }
 
     void BuildManyOnCommandLine()
@@ -439,14 +468,19 @@ private:
     {
         std::string& line = scenario_.commandLine;
         std::set<size_t> keep(optionOffsets_.begin(), optionOffsets_.end());
-        if (scenario_.sentinel) MaskOptions(line, "otr", keep);
+        if (scenario_.sentinel) MaskOptions(line, "otrj", keep);
         if (!certainItem_) MaskOptions(line, "vh", {});
         MaskOptions(line, "u", {});
         for (size_t at = 0; (at = FindNoCase(line, "/#f", at)) != std::string::npos; ++at)
             if (line.compare(at + 3, 2, "=\"") != 0) line[at + 1] = '_';
         size_t chosen = ChooseOutputOption();
-        for (size_t at = 0; (at = FindNoCase(line, "/#f=\"", at)) != std::string::npos; ++at)
-            if (at != chosen) line[at + 1] = '_';
+        // A masked option's value is a token like any other: an existing file
+        // there is an item of the command line, and the clipboard is not read.
+        for (size_t at = 0; (at = FindNoCase(line, "/#f=\"", at)) != std::string::npos; ++at) {
+            if (at == chosen) continue;
+            line[at + 1] = '_';
+            if (scenario_.kind == RunKind::ManyOnClipboard) scenario_.knownItems = -1;
+        }
         scenario_.mustDeliver = certainItem_ && (scenario_.outputFile.empty() ||
                                                  scenario_.outputFile == ResolvedIn(tree_.root, fresh_));
     }
@@ -483,6 +517,10 @@ private:
         if (scenario_.unicodeMode) scenario_.commandLine += " /#u";
         for (int n = random_.Between(1, 4); n > 0; --n) {
             std::string name = ForeignName(random_, tree_.root);
+            if (fileList_) {
+                files_.insert(files_.begin(), name);
+                continue;
+            }
             switch (random_.Below(clipboard ? 2 : 3)) {
             case 0: name = "\"" + name + "\""; break;
             case 1: name = "http://example.com/" + name.substr(tree_.root.size() + 1); break;
@@ -502,6 +540,8 @@ private:
     std::string marker_ = kDefaultLineBreakMarker;
     std::vector<std::string> templateFiles_;
     std::string tail_;
+    bool fileList_ = false;
+    std::vector<std::string> files_;
     std::vector<size_t> optionOffsets_;
     bool canHaveItems_ = false;
     bool certainItem_ = false;

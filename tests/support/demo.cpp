@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "tests/support/file_list_block.h"
 #include "tests/support/harness.h"
 
 using namespace harness;
@@ -24,17 +25,19 @@ void PrintIndented(const std::string& text)
     printf("\n");
 }
 
+// With utf8 the command line and the clipboard's text are UTF-8, passed in
+// Unicode as Explorer passes them.
 void Show(const char* title, const std::string& exe, const std::string& tail, const std::string& folder,
-          const std::string& resultFile = "")
+          const std::string& resultFile = "", bool utf8 = false)
 {
     std::string commandLine = "\"" + exe + "\" " + tail;
-    DWORD code = RunProcess(exe, commandLine, folder);
+    DWORD code = RunProcess(exe, commandLine, folder, 30000, utf8);
     printf("\n== %s\n   %s\n   exit code %lu; ", title, commandLine.c_str(), code);
     std::string text;
     if (!resultFile.empty()) {
         printf("the file %s holds:\n", resultFile.c_str());
         text = ReadBytes(folder + "\\" + resultFile);
-    } else if (ReadClipboardText(&text)) {
+    } else if (ReadClipboardText(&text, utf8)) {
         printf("the clipboard holds:\n");
     } else {
         printf("the clipboard holds no text\n");
@@ -80,6 +83,22 @@ int main()
 
     SetClipboardText(report + "\r\n" + photos + "\r\nnot a path\r\n" + url + "\r\n");
     Show("Items from the clipboard with /#c", exe, "/#c", scratch.path());
+
+    Show("One line for a command: /#j=\" \" between the items", exe, "/#j=\" \" /#o=\"%^P\" " + files, scratch.path());
+    for (const char* name : {"file10.txt", "file2.txt", "File1.txt"}) scratch.File(name);
+    Show("Explorer's order with /#s, one field with /#j=\";\"", exe, "/#s /#j=\";\" /#o=%^N file10.txt file2.txt File1.txt",
+         scratch.path());
+
+    SetClipboardBlock(CF_HDROP, FileListBlock({scratch.Join(report), scratch.Join(photos)}, true));
+    Show("Explorer's copied files (Ctrl+C, no text on the clipboard) with /#c", exe, "/#c /#o=%^N", scratch.path());
+
+    std::string scripts;
+    for (const char* name : {"\xE5\xA0\xB1\xE5\x91\x8A\xE6\x9B\xB8.xlsx", "\xD0\x96\xD1\x83\xD0\xBA.txt",
+                             "\xCE\xA9\xCE\xBC\xCE\xAD\xCE\xB3\xCE\xB1.txt"}) {
+        CloseHandle(CreateFileW(Utf16(scratch.Join(name)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
+        scripts += std::string(" ") + name;
+    }
+    Show("Names in three scripts with /#u (shown in UTF-8)", exe, "/#u /#s /#o=%^N" + scripts, scratch.path(), "", true);
 
     std::string out = "list.txt";
     Show("To a file with /#f=", exe, "/#f=\"" + out + "\" /#o=%^B " + files, scratch.path(), out);
