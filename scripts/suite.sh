@@ -19,9 +19,16 @@ done
 # ctest writes its logs and the tests' costs into a Testing folder where it
 # runs. Suites of one build folder may run side by side (Wine 8 and Wine 10,
 # code page 1252 and 932), so each runs the build folder's tests from a
-# folder of its own, named like its Wine prefix.
+# folder of its own, named like its Wine prefix. TAVREL_SUITE_PART names a
+# part of a suite that runs beside the rest of it: that part gets a prefix,
+# and so a Wine server and a clipboard, of its own as well.
 release=$("${TAVREL_WINE:-wine}" --version) || { echo "suite.sh: ${TAVREL_WINE:-wine} does not run" >&2; exit 1; }
-own=$build/ctest-${release%% *}-$codepage
+name=${release%% *}-$codepage${TAVREL_SUITE_PART:+-$TAVREL_SUITE_PART}
+own=$build/ctest-$name
+if [ -n "${TAVREL_SUITE_PART:-}" ]; then
+  TAVREL_WINEPREFIX=$(cd "$build" && pwd)/$name
+  export TAVREL_WINEPREFIX
+fi
 mkdir -p "$own"
 echo "subdirs(\"$(cd "$build" && pwd)\")" >"$own/CTestTestfile.cmake"
 status=0

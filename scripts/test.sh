@@ -6,11 +6,12 @@
 # (scripts/rebuild-check.sh). The suites: the x64 build under the machine's
 # Wine with the Western code page 1252 and the Japanese code page 932; then,
 # inside the Wine 10 root of scripts/wow64-root.sh, the x86 build under both
-# code pages and the x64 build once more under 1252. Each suite has its own
-# Xvfb screen, and so its own clipboard, and its own Wine prefix, and so its
-# own Wine server and scratch folders. Prints how long each part took, the
-# whole log of each part that failed (every log stays in build/test-logs), and
-# the count of passed and failed parts last. Fails when any part fails.
+# code pages and the x64 build once more under 1252; each in two parts, the
+# robustness test and the rest. Each part has its own Xvfb screen, and so its
+# own clipboard, and its own Wine prefix, and so its own Wine server and
+# scratch folders. Prints how long each part took, the whole log of each part
+# that failed (every log stays in build/test-logs), and the count of passed and
+# failed parts last. Fails when any part fails.
 set -eu
 cd "$(dirname "$0")/.."
 started=$(date +%s)
@@ -64,14 +65,25 @@ side() {
     echo $status >"$logs/$parts.status"
   ) &
 }
-apart="-LE build_tools -FS package_zips"
+# Usage: wine_suite NAME BUILD_FOLDER CODEPAGE [RUNNER...]. The robustness
+# test takes longer than all the others together: it runs as a part of its
+# own, with a screen and a Wine prefix of its own (scripts/suite.sh).
+wine_suite() {
+  name=$1 build=$2 codepage=$3
+  shift 3
+  apart="-LE build_tools -FS package_zips"
+  side "$name" "$@" sh scripts/suite.sh "$build" "$codepage" $apart -E '^test_robustness$'
+  side "$name, robustness" env TAVREL_SUITE_PART=robustness "$@" sh scripts/suite.sh "$build" "$codepage" $apart -R '^test_robustness$'
+}
 mark=$(date +%s)
-side "x64, Wine 8, code page 1252" sh scripts/suite.sh build/x64 1252 $apart
-side "x64, Wine 8, code page 932" sh scripts/suite.sh build/x64 932 $apart
-side "x86, Wine 10, code page 1252" sh scripts/wow64-run.sh sh scripts/suite.sh build/x86 1252 $apart
-side "x86, Wine 10, code page 932" sh scripts/wow64-run.sh sh scripts/suite.sh build/x86 932 $apart
-side "x64, Wine 10, code page 1252" sh scripts/wow64-run.sh sh scripts/suite.sh build/x64 1252 $apart
-side "release built again, byte for byte" sh scripts/rebuild-check.sh
+root="sh scripts/wow64-run.sh"
+wine_suite "x64, Wine 8, code page 1252" build/x64 1252
+wine_suite "x64, Wine 8, code page 932" build/x64 932
+wine_suite "x86, Wine 10, code page 1252" build/x86 1252 $root
+wine_suite "x86, Wine 10, code page 932" build/x86 932 $root
+wine_suite "x64, Wine 10, code page 1252" build/x64 1252 $root
+# The compiler yields to the suites, whose tests have time bounds.
+side "release built again, byte for byte" nice sh scripts/rebuild-check.sh
 wait
 part=1
 while [ $part -le $parts ]; do
