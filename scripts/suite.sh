@@ -16,7 +16,22 @@ until [ -s "$number" ]; do
   kill -0 $server 2>/dev/null || { echo "suite.sh: Xvfb did not start" >&2; exit 1; }
   sleep 0.1
 done
+# ctest writes its logs and the tests' costs into a Testing folder where it
+# runs. Suites of one build folder may run side by side (Wine 8 and Wine 10,
+# code page 1252 and 932), so each runs the build folder's tests from a
+# folder of its own, named like its Wine prefix. TAVREL_SUITE_PART names a
+# part of a suite that runs beside the rest of it: that part gets a prefix,
+# and so a Wine server and a clipboard, of its own as well.
+release=$("${TAVREL_WINE:-wine}" --version) || { echo "suite.sh: ${TAVREL_WINE:-wine} does not run" >&2; exit 1; }
+name=${release%% *}-$codepage${TAVREL_SUITE_PART:+-$TAVREL_SUITE_PART}
+own=$build/ctest-$name
+if [ -n "${TAVREL_SUITE_PART:-}" ]; then
+  TAVREL_WINEPREFIX=$(cd "$build" && pwd)/$name
+  export TAVREL_WINEPREFIX
+fi
+mkdir -p "$own"
+echo "subdirs(\"$(cd "$build" && pwd)\")" >"$own/CTestTestfile.cmake"
 status=0
-DISPLAY=:$(cat "$number") TAVREL_CODEPAGE=$codepage ctest --test-dir "$build" --output-on-failure "$@" || status=$?
+DISPLAY=:$(cat "$number") TAVREL_CODEPAGE=$codepage ctest --test-dir "$own" --output-on-failure "$@" || status=$?
 TAVREL_CODEPAGE=$codepage sh "$(dirname "$0")/wine-run.sh" --stop "$build" 2>/dev/null || true
 exit $status
