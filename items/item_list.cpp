@@ -6,7 +6,7 @@
 
 #include <string.h>
 
-#include "expand/url_decompose.h"
+#include "system/url_decompose.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"

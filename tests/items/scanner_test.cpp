@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "expand/url_decompose.h"
+#include "system/url_decompose.h"
 #include "items/item_list.h"
 #include "tests/items/items_support.h"
 #include "tests/support/harness.h"
