@@ -2,10 +2,17 @@
 // text into tokens and keeps, in order, those that name an existing file or
 // directory or that are URLs of the four accepted schemes. The files named by
 // the template-file and output-file options are kept out of the list.
+//
+// The tokens are gathered in batches, the file system is asked about a whole
+// batch at once (by a pool of threads where it answers slowly), and then each
+// token of the batch, in order, is classified by its answer until the list
+// is full. Tokens after the last item may so have been asked about, but
+// never become items.
 #include "items/item_list.h"
 
 #include <string.h>
 
+#include "items/path_questions.h"
 #include "system/url_decompose.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
@@ -44,6 +51,23 @@ constexpr size_t kIntroducerLength = 5;
 #define TEMPLATE_FILE_INTRODUCER "/#t=\""
 #define OUTPUT_FILE_INTRODUCER "/#f=\""
 
+// Enough names for every pool thread to ask several; texts enough for as
+// many full paths. A name is stored with room for the unit that
+// DropTrailingBackslash lets PathAddBackslash add.
+constexpr int kBatchNames = 128;
+constexpr int kBatchUnits = kBatchNames * 64;
+
+template <typename Char>
+struct Batch {
+    int count;
+    int unitsUsed;
+    Char* names[kBatchNames];
+    // Where the token of each name ended in the scanned text.
+    size_t ends[kBatchNames];
+    PathFacts facts[kBatchNames];
+    Char texts[kBatchUnits];
+};
+
 template <typename Char>
 struct Scan {
     const Char* text;
@@ -54,7 +78,15 @@ struct Scan {
     size_t from;
     int length;
     Char token[kTokenSize];
+    long long askedMicroseconds;
+    Batch<Char>* batch;
 };
+
+// One batch per kind of text, for the scan that is running.
+static Batch<char> narrowBatch;
+static Batch<wchar_t> wideBatch;
+static Batch<char>* BatchFor(const char*) { return &narrowBatch; }
+static Batch<wchar_t>* BatchFor(const wchar_t*) { return &wideBatch; }
 
 template <typename Char>
 static ScanRow RowFor(Char byte, const Scan<Char>* scan)
@@ -149,31 +181,33 @@ static void TakeUrl(const Char* candidate)
     AppendItem(Url, candidate, false);
 }
 
-struct PathFacts {
-    bool exists;
-    bool isDirectory;
-};
-
-// One question to the file system answers both of the scanner's: on a network
-// share each is a round trip, and a name that does not exist can cost a read
-// of its whole folder. The UNC roots \\server and \\server\share are left
-// to PathIsDirectoryA and PathFileExistsA, which have rules of their own for
-// them.
+// The classification of one normalised token by the file system's answer
+// for it: an existing path, else perhaps a URL.
 template <typename Char>
-static PathFacts AskFileSystem(const Char* path)
+static void ClassifyToken(Char* token, PathFacts facts, const Char* text, size_t end)
 {
-    if (IsUncServerOrShare(path)) {
-        bool isDirectory = IsDirectoryPath(path);
-        return {isDirectory || PathExists(path), isDirectory};
-    }
-    DWORD attributes = FileAttributes(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false};
-    return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+    if (facts.exists) TakeExistingPath(token, facts.isDirectory, text, end);
+    else TakeUrl(token);
 }
 
-// Normalises the token and appends it when it qualifies; true when the list
-// is now full. A token read from a character that the code page cannot hold
-// names nothing: its stand-in could make a look-alike of another path or URL.
+// Asks about the batch's names, then classifies them in order until the list
+// is full; true when it is.
+template <typename Char>
+static bool EndBatch(Scan<Char>* scan)
+{
+    Batch<Char>* batch = scan->batch;
+    AskAboutNames(batch->names, batch->count, batch->facts, &scan->askedMicroseconds);
+    for (int i = 0; i < batch->count && itemList.count < kItemCapacity; ++i)
+        ClassifyToken(batch->names[i], batch->facts[i], scan->text, batch->ends[i]);
+    batch->count = 0;
+    batch->unitsUsed = 0;
+    return itemList.count >= kItemCapacity;
+}
+
+// Normalises the token and adds it to the batch when it is to be asked about;
+// true when the list is now full. A token read from a character that the code
+// page cannot hold names nothing: its stand-in could make a look-alike of
+// another path or URL.
 template <typename Char>
 static bool EndToken(Scan<Char>* scan, size_t end)
 {
@@ -181,13 +215,21 @@ static bool EndToken(Scan<Char>* scan, size_t end)
     UnquoteAndTrim(token);
     bool standIn = HoldsStandIn(scan->text + scan->from, end - scan->from);
     scan->from = end;
+    bool full = false;
     if (token[0] && !standIn) {
-        PathFacts facts = AskFileSystem(token);
-        if (facts.exists) TakeExistingPath(token, facts.isDirectory, scan->text, end);
-        else TakeUrl(token);
+        Batch<Char>* batch = scan->batch;
+        int room = (int)TextLength(token, kTokenSize) + 2;
+        if (batch->count == kBatchNames || batch->unitsUsed + room > kBatchUnits) full = EndBatch(scan);
+        if (!full) {
+            Char* name = batch->texts + batch->unitsUsed;
+            CopyText(name, token, room);
+            batch->unitsUsed += room;
+            batch->names[batch->count] = name;
+            batch->ends[batch->count++] = end;
+        }
     }
     ClearToken(scan);
-    return itemList.count >= kItemCapacity;
+    return full;
 }
 
 // Applies the row of the byte at p; true when the list is full.
@@ -228,11 +270,16 @@ void ScanItemsInBlock(const Char* text, size_t size, ScanMode mode)
     scan.mode = mode;
     scan.insideQuotes = false;
     scan.from = 0;
+    scan.askedMicroseconds = 0;
+    scan.batch = BatchFor(text);
+    scan.batch->count = 0;
+    scan.batch->unitsUsed = 0;
     ClearToken(&scan);
     size_t p = 0;
     for (; p < size && text[p]; ++p)
         if (ReadByte(&scan, p)) return;
-    if (scan.length > 0) EndToken(&scan, p);
+    if (scan.length > 0 && EndToken(&scan, p)) return;
+    EndBatch(&scan);
 }
 
 template <typename Char>

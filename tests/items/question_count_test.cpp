@@ -20,14 +20,20 @@ namespace {
 using AttributesFunction = DWORD(WINAPI*)(LPCSTR);
 using PathTestFunction = BOOL(WINAPI*)(LPCSTR);
 
-int questions;
+// Counted from the pool's threads as well; the slow drive answers after
+// delayMs.
+volatile LONG questions;
+DWORD delayMs;
 AttributesFunction realGetFileAttributes;
 PathTestFunction realPathIsDirectory;
 PathTestFunction realPathFileExists;
 
-DWORD WINAPI CountedGetFileAttributes(LPCSTR path) { return ++questions, realGetFileAttributes(path); }
-BOOL WINAPI CountedPathIsDirectory(LPCSTR path) { return ++questions, realPathIsDirectory(path); }
-BOOL WINAPI CountedPathFileExists(LPCSTR path) { return ++questions, realPathFileExists(path); }
+DWORD WINAPI CountedGetFileAttributes(LPCSTR path)
+{
+    return InterlockedIncrement(&questions), Sleep(delayMs), realGetFileAttributes(path);
+}
+BOOL WINAPI CountedPathIsDirectory(LPCSTR path) { return InterlockedIncrement(&questions), realPathIsDirectory(path); }
+BOOL WINAPI CountedPathFileExists(LPCSTR path) { return InterlockedIncrement(&questions), realPathFileExists(path); }
 
 class QuestionCount : public InScratchFolder {};
 
@@ -47,9 +53,12 @@ TEST_F(QuestionCount, OnePerTokenNoneForTheLines)
     realPathIsDirectory = isDirectory.real<PathTestFunction>();
     realPathFileExists = exists.real<PathTestFunction>();
 
-    questions = 0;
-    ScanItems(tail, CommandLine);
-    EXPECT_EQ(tokens, questions) << "questions while scanning \"" << Escaped(tail) << "\"";
+    for (const AskingWay& way : kAskingWays) {
+        AskedIn asked(way);
+        questions = 0;
+        ScanItems(tail, CommandLine);
+        EXPECT_EQ(tokens, questions) << "questions asked " << way.name << " while scanning \"" << Escaped(tail) << "\"";
+    }
     questions = 0;
     runSettings.outputMode = Clipboard;
     lstrcpynA(runSettings.lineBreakMarker, kDefaultLineBreakMarker, sizeof(runSettings.lineBreakMarker));
@@ -59,6 +68,30 @@ TEST_F(QuestionCount, OnePerTokenNoneForTheLines)
     ASSERT_TRUE(harness::ReadClipboardText(&got));
     EXPECT_EQ(expected, got) << "tail \"" << Escaped(tail) << "\"\n  got      \"" << Escaped(got)
                              << "\"\n  expected \"" << Escaped(expected) << "\"";
+}
+
+// 200 tokens on a drive that answers after 10 ms each, the pool as it ships:
+// the scan takes a fraction of the sum of the delays, whatever the load.
+TEST_F(QuestionCount, SlowDriveAskedConcurrently)
+{
+    std::string tail;
+    for (int i = 0; i < 200; ++i) tail += i % 10 ? " a.txt" : " missing.txt";
+    harness::ImportStandIn attributes("kernel32.dll", "GetFileAttributesA", (const void*)CountedGetFileAttributes);
+    ASSERT_TRUE(attributes.active());
+    realGetFileAttributes = attributes.real<AttributesFunction>();
+    scratch_.File("a.txt");
+    delayMs = 10;
+    questions = 0;
+    LARGE_INTEGER start, end, frequency;
+    QueryPerformanceCounter(&start);
+    ScanItems(tail.c_str(), CommandLine);
+    QueryPerformanceCounter(&end);
+    QueryPerformanceFrequency(&frequency);
+    delayMs = 0;
+    double ratio = (end.QuadPart - start.QuadPart) * 1000.0 / frequency.QuadPart / (200 * 10);
+    EXPECT_EQ(200, questions);
+    EXPECT_EQ(180, itemList.count);
+    EXPECT_LT(ratio, 0.5) << "the scan took this share of the 200 delays asked one after another";
 }
 
 }  // namespace
