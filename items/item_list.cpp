@@ -13,10 +13,10 @@
 #include <string.h>
 
 #include "items/path_questions.h"
-#include "system/url_decompose.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
+#include "system/url_decompose.h"
 
 ItemList itemList;
 
@@ -78,7 +78,7 @@ struct Scan {
     size_t from;
     int length;
     Char token[kTokenSize];
-    long long askedMicroseconds;
+    int slowInRow;
     Batch<Char>* batch;
 };
 
@@ -196,7 +196,7 @@ template <typename Char>
 static bool EndBatch(Scan<Char>* scan)
 {
     Batch<Char>* batch = scan->batch;
-    AskAboutNames(batch->names, batch->count, batch->facts, &scan->askedMicroseconds);
+    AskAboutNames(batch->names, batch->count, batch->facts, &scan->slowInRow);
     for (int i = 0; i < batch->count && itemList.count < kItemCapacity; ++i)
         ClassifyToken(batch->names[i], batch->facts[i], scan->text, batch->ends[i]);
     batch->count = 0;
@@ -270,7 +270,7 @@ void ScanItemsInBlock(const Char* text, size_t size, ScanMode mode)
     scan.mode = mode;
     scan.insideQuotes = false;
     scan.from = 0;
-    scan.askedMicroseconds = 0;
+    scan.slowInRow = 0;
     scan.batch = BatchFor(text);
     scan.batch->count = 0;
     scan.batch->unitsUsed = 0;

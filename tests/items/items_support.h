@@ -13,40 +13,29 @@
 #include "items/path_questions.h"
 #include "tests/support/harness.h"
 
-// The ways the scanner can have its questions asked, which must all give the
+// The ways the scanner's questions may be asked, which must all give the
 // same items: in the scanning thread, by the pool from the first question,
 // and by a pool whose threads cannot be created.
-struct AskingWay {
+constexpr struct AskingWay {
     const char* name;
     QuestionPool pool;
     bool threadsFail;
-};
-constexpr AskingWay kAskingWays[] = {
-    {"in one thread", {0, 0}, false},
-    {"by the pool", {kMostPoolThreads, 0}, false},
-    {"by a pool without threads", {kMostPoolThreads, 0}, true},
-};
+} kAskingWays[] = {{"in one thread", {0, 0, 0}, false},
+                   {"by the pool", {kMostPoolThreads, 0, 0}, false},
+                   {"by a pool without threads", {kMostPoolThreads, 0, 0}, true}};
 
-inline HANDLE WINAPI FailedThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD)
-{
-    return SetLastError(ERROR_NOT_ENOUGH_MEMORY), nullptr;
-}
+inline HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) { return nullptr; }
 
 // The way in force for the life of the object.
-class AskedIn {
-public:
+struct AskedIn {
     explicit AskedIn(const AskingWay& way)
-        : saved_(questionPool),
-          threads_("kernel32.dll", "CreateThread", way.threadsFail ? (const void*)FailedThread : (const void*)CreateThread)
+        : saved(questionPool), threads("kernel32.dll", "CreateThread", way.threadsFail ? (const void*)NoThread : (const void*)CreateThread)
     {
         questionPool = way.pool;
-        EXPECT_TRUE(threads_.active()) << "CreateThread is not imported";
     }
-    ~AskedIn() { questionPool = saved_; }
-
-private:
-    QuestionPool saved_;
-    harness::ImportStandIn threads_;
+    ~AskedIn() { questionPool = saved; }
+    QuestionPool saved;
+    harness::ImportStandIn threads;
 };
 
 // One line per item, "File <text>" or "Url <text>", each ending in LF; no

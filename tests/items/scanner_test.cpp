@@ -236,28 +236,13 @@ TEST_F(ScannerTest, TokenLimit)
 // overwritten the URL components.
 TEST_F(ScannerTest, CapacityEndsTheScan)
 {
-    for (const AskingWay& way : kAskingWays) {
-        AskedIn asked(way);
-        SCOPED_TRACE(way.name);
-        std::string text;
-        for (int i = 0; i < 500; ++i) text += "a.txt dir ";
-        text += "http://late/x";
-        lstrcpynA(urlComponents.host, "untouched", sizeof(urlComponents.host));
-        ScanItems(text.c_str(), CommandLine);
-        ASSERT_EQ(1000, itemList.count);
-        EXPECT_STREQ("a.txt", itemList.items[0].text);
-        EXPECT_STREQ("dir", itemList.items[999].text);
-        EXPECT_EQ(File, itemList.items[999].kind);
-        EXPECT_STREQ("untouched", urlComponents.host);
-
-        std::string lines;
-        for (int i = 0; i < 1001; ++i) lines += i == 1000 ? "http://late/x" : i % 2 ? "d e\r\n" : "b c.txt\r\n";
-        ScanItems(lines.c_str(), ClipboardText);
-        ASSERT_EQ(1000, itemList.count);
-        EXPECT_STREQ("b c.txt", itemList.items[998].text);
-        EXPECT_STREQ("d e", itemList.items[999].text);
-        EXPECT_STREQ("untouched", urlComponents.host);
-    }
+    std::string text, lines, expected, expectedLines;
+    for (int i = 0; i < 500; ++i) text += "a.txt dir ", expected += "File a.txt\nFile dir\n";
+    for (int i = 0; i < 500; ++i) lines += "b c.txt\r\nd e\r\n", expectedLines += "File b c.txt\nFile d e\n";
+    lstrcpynA(urlComponents.host, "untouched", sizeof(urlComponents.host));
+    ExpectScan(CommandLine, text + "http://late/x", expected);
+    ExpectScan(ClipboardText, lines + "http://late/x", expectedLines);
+    EXPECT_STREQ("untouched", urlComponents.host);
 }
 
 TEST_F(ScannerTest, EveryScanStartsAfresh)
