@@ -124,7 +124,8 @@ std::string WorstTemplate()
 std::string SlowDriveNamesLine()
 {
     std::string line;
-    for (int i = 0; i < kSlowFiles; ++i) line += " " + ItemName(i, false) + (i % 10 == 9 ? " missing" + ItemName(i, false) : "");
+    for (int i = 0; i < kSlowFiles; ++i)
+        line += " " + ItemName(i, false) + (i % 10 == 9 ? " missing" + ItemName(i, false) : "");
     return line;
 }
 
@@ -166,7 +167,8 @@ void RemoveWork(const Work& work)
     std::string unicodeItems = InUtf8(work.unicodeItems);
     for (int i = 0; i < kItemCount; ++i)
         DeleteFileW(harness::Utf16(unicodeItems + "\\" + ItemName(i, true)).c_str());
-    for (int i = 0; !work.fastDrive.empty() && i < kSlowFiles; ++i) DeleteFileA((work.fastDrive + ItemName(i, false)).c_str());
+    for (int i = 0; !work.fastDrive.empty() && i < kSlowFiles; ++i)
+        DeleteFileA((work.fastDrive + ItemName(i, false)).c_str());
     harness::RemoveTree(work.root);
 }
 
@@ -453,7 +455,8 @@ std::vector<double> SlowDriveCosts(const std::vector<Case>& cases, const char* s
     const Case& s = Named(cases, slow);
     const Case& f = Named(cases, fast);
     std::vector<double> costs;
-    for (size_t round = 0; round < s.ms.size() && round < f.ms.size(); ++round) costs.push_back(s.ms[round] - f.ms[round]);
+    for (size_t round = 0; round < s.ms.size() && round < f.ms.size(); ++round)
+        costs.push_back(s.ms[round] - f.ms[round]);
     return costs;
 }
 

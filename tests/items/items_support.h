@@ -13,23 +13,21 @@
 #include "items/path_questions.h"
 #include "tests/support/harness.h"
 
-// The ways the scanner's questions may be asked, which must all give the
-// same items: in the scanning thread, by the pool from the first question,
-// and by a pool whose threads cannot be created.
+// The ways of asking the scanner's questions, which must all give the same items: in the
+// scanning thread, by the pool from the first question, by a pool whose threads cannot start.
 constexpr struct AskingWay {
     const char* name;
     QuestionPool pool;
-    bool threadsFail;
-} kAskingWays[] = {{"in one thread", {0, 0, 0}, false},
-                   {"by the pool", {kMostPoolThreads, 0, 0}, false},
+    bool noThreads;
+} kAskingWays[] = {{"in one thread", {0, 0, 0}, false}, {"by the pool", {kMostPoolThreads, 0, 0}, false},
                    {"by a pool without threads", {kMostPoolThreads, 0, 0}, true}};
 
-inline HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, LPVOID, DWORD, LPDWORD) { return nullptr; }
+inline HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, void*, DWORD, DWORD*) { return 0; }
 
 // The way in force for the life of the object.
 struct AskedIn {
     explicit AskedIn(const AskingWay& way)
-        : saved(questionPool), threads("kernel32.dll", "CreateThread", way.threadsFail ? (const void*)NoThread : (const void*)CreateThread)
+        : saved(questionPool), threads("kernel32.dll", "CreateThread", (void*)(way.noThreads ? NoThread : CreateThread))
     {
         questionPool = way.pool;
     }
