@@ -4,7 +4,7 @@
 #include "expand/url_passes.h"
 
 #include "expand/split_path.h"
-#include "expand/url_decompose.h"
+#include "system/url_decompose.h"
 #include "system/system_calls.h"
 
 // The item text cut before its first "#", or without one before its first

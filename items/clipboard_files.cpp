@@ -58,9 +58,10 @@ int ScanFileBlock(HANDLE data)
     if (size >= sizeof(header)) {
         memcpy(&header, block, sizeof(header));
         if (header.pFiles >= sizeof(header) && header.pFiles <= size) {
-            itemList.count = 0;
+            StartNames<Char>();
             if (header.fWide) TakeNames<Char, wchar_t>(block + header.pFiles, size - header.pFiles);
             else TakeNames<Char, char>(block + header.pFiles, size - header.pFiles);
+            EndNames<Char>();
             found = itemList.count > 0 ? 1 : 0;
         }
     }

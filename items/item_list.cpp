@@ -2,15 +2,23 @@
 // text into tokens and keeps, in order, those that name an existing file or
 // directory or that are URLs of the four accepted schemes. The files named by
 // the template-file and output-file options, and the value of the separator
-// option, are kept out of the list.
+// option, are kept out of the list. A list of whole names (Explorer's copied
+// files) is taken the same way, name by name, with no options around them.
+//
+// The tokens are gathered in batches, the file system is asked about a whole
+// batch at once (by a pool of threads where it answers slowly), and then each
+// token of the batch, in order, is classified by its answer until the list
+// is full. Tokens after the last item may so have been asked about, but
+// never become items.
 #include "items/item_list.h"
 
 #include <string.h>
 
-#include "expand/url_decompose.h"
+#include "items/path_questions.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
+#include "system/url_decompose.h"
 
 ItemList itemList;
 
@@ -46,6 +54,23 @@ constexpr size_t kIntroducerLength = 5;
 #define OUTPUT_FILE_INTRODUCER "/#f=\""
 #define ITEM_SEPARATOR_INTRODUCER "/#j=\""
 
+// Enough names for every pool thread to ask several; texts enough for as
+// many full paths. A name is stored with room for the unit that
+// DropTrailingBackslash lets PathAddBackslash add.
+constexpr int kBatchNames = 128;
+constexpr int kBatchUnits = kBatchNames * 64;
+
+template <typename Char>
+struct Batch {
+    int count;
+    int unitsUsed;
+    Char* names[kBatchNames];
+    // Where the token of each name ended in the scanned text.
+    size_t ends[kBatchNames];
+    PathFacts facts[kBatchNames];
+    Char texts[kBatchUnits];
+};
+
 template <typename Char>
 struct Scan {
     const Char* text;
@@ -56,7 +81,15 @@ struct Scan {
     size_t from;
     int length;
     Char token[kTokenSize];
+    int slowInRow;
+    Batch<Char>* batch;
 };
+
+// One batch per kind of text, for the scan that is running.
+static Batch<char> narrowBatch;
+static Batch<wchar_t> wideBatch;
+static Batch<char>* BatchFor(const char*) { return &narrowBatch; }
+static Batch<wchar_t>* BatchFor(const wchar_t*) { return &wideBatch; }
 
 template <typename Char>
 static ScanRow RowFor(Char byte, const Scan<Char>* scan)
@@ -152,48 +185,49 @@ static void TakeUrl(const Char* candidate)
     AppendItem(Url, candidate, false);
 }
 
-struct PathFacts {
-    bool exists;
-    bool isDirectory;
-};
-
-// One question to the file system answers both of the scanner's: on a network
-// share each is a round trip, and a name that does not exist can cost a read
-// of its whole folder. The UNC roots \\server and \\server\share are left
-// to PathIsDirectoryA and PathFileExistsA, which have rules of their own for
-// them.
+// The classification of one normalised token by the file system's answer
+// for it: an existing path, else perhaps a URL.
 template <typename Char>
-static PathFacts AskFileSystem(const Char* path)
+static void ClassifyToken(Char* token, PathFacts facts, const Char* text, size_t end)
 {
-    if (IsUncServerOrShare(path)) {
-        bool isDirectory = IsDirectoryPath(path);
-        return {isDirectory || PathExists(path), isDirectory};
-    }
-    DWORD attributes = FileAttributes(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false};
-    return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+    if (facts.exists) TakeExistingPath(token, facts.isDirectory, text, end);
+    else TakeUrl(token);
 }
 
-// Appends a normalised, non-empty name when it qualifies; text and end place
-// the look-back window, none when text is null.
+// Asks about the batch's names, then classifies them in order until the list
+// is full; true when it is.
 template <typename Char>
-static void Classify(Char* name, const Char* text, size_t end)
+static bool EndBatch(Scan<Char>* scan)
 {
-    PathFacts facts = AskFileSystem(name);
-    if (facts.exists) TakeExistingPath(name, facts.isDirectory, text, end);
-    else TakeUrl(name);
-}
-
-template <typename Char>
-bool TakeName(Char* name)
-{
-    if (name[0] && itemList.count < kItemCapacity) Classify(name, (const Char*)nullptr, 0);
+    Batch<Char>* batch = scan->batch;
+    AskAboutNames(batch->names, batch->count, batch->facts, &scan->slowInRow);
+    for (int i = 0; i < batch->count && itemList.count < kItemCapacity; ++i)
+        ClassifyToken(batch->names[i], batch->facts[i], scan->text, batch->ends[i]);
+    batch->count = 0;
+    batch->unitsUsed = 0;
     return itemList.count >= kItemCapacity;
 }
 
-// Normalises the token and appends it when it qualifies; true when the list
-// is now full. A token read from a character that the code page cannot hold
-// names nothing: its stand-in could make a look-alike of another path or URL.
+// Adds a normalised, non-empty name to the batch, asking about the batch
+// first when it has no room; true when the list is full.
+template <typename Char>
+static bool AddToBatch(Scan<Char>* scan, const Char* token, size_t end)
+{
+    Batch<Char>* batch = scan->batch;
+    int room = (int)TextLength(token, kTokenSize) + 2;
+    if ((batch->count == kBatchNames || batch->unitsUsed + room > kBatchUnits) && EndBatch(scan)) return true;
+    Char* name = batch->texts + batch->unitsUsed;
+    CopyText(name, token, room);
+    batch->unitsUsed += room;
+    batch->names[batch->count] = name;
+    batch->ends[batch->count++] = end;
+    return false;
+}
+
+// Normalises the token and adds it to the batch when it is to be asked about;
+// true when the list is now full. A token read from a character that the code
+// page cannot hold names nothing: its stand-in could make a look-alike of
+// another path or URL.
 template <typename Char>
 static bool EndToken(Scan<Char>* scan, size_t end)
 {
@@ -201,9 +235,9 @@ static bool EndToken(Scan<Char>* scan, size_t end)
     UnquoteAndTrim(token);
     bool standIn = HoldsStandIn(scan->text + scan->from, end - scan->from);
     scan->from = end;
-    if (token[0] && !standIn) Classify(token, scan->text, end);
+    bool full = token[0] && !standIn && AddToBatch(scan, token, end);
     ClearToken(scan);
-    return itemList.count >= kItemCapacity;
+    return full;
 }
 
 // Applies the row of the byte at p; true when the list is full.
@@ -235,26 +269,63 @@ static bool ReadByte(Scan<Char>* scan, size_t p)
     return false;
 }
 
+// Empties the list and readies a scan of text, which is null for a list of
+// whole names.
+template <typename Char>
+static void StartScan(Scan<Char>* scan, const Char* text, ScanMode mode)
+{
+    itemList.count = 0;
+    scan->text = text;
+    scan->mode = mode;
+    scan->insideQuotes = false;
+    scan->from = 0;
+    scan->slowInRow = 0;
+    scan->batch = BatchFor(text);
+    scan->batch->count = 0;
+    scan->batch->unitsUsed = 0;
+    ClearToken(scan);
+}
+
 template <typename Char>
 void ScanItemsInBlock(const Char* text, size_t size, ScanMode mode)
 {
-    itemList.count = 0;
     Scan<Char> scan;
-    scan.text = text;
-    scan.mode = mode;
-    scan.insideQuotes = false;
-    scan.from = 0;
-    ClearToken(&scan);
+    StartScan(&scan, text, mode);
     size_t p = 0;
     for (; p < size && text[p]; ++p)
         if (ReadByte(&scan, p)) return;
-    if (scan.length > 0) EndToken(&scan, p);
+    if (scan.length > 0 && EndToken(&scan, p)) return;
+    EndBatch(&scan);
 }
 
 template <typename Char>
 void ScanItems(const Char* text, ScanMode mode)
 {
     ScanItemsInBlock(text, TextLength(text), mode);
+}
+
+// The scan of a list of whole names, between StartNames and EndNames.
+static Scan<char> narrowNames;
+static Scan<wchar_t> wideNames;
+static Scan<char>* NamesScan(const char*) { return &narrowNames; }
+static Scan<wchar_t>* NamesScan(const wchar_t*) { return &wideNames; }
+
+template <typename Char>
+void StartNames()
+{
+    StartScan(NamesScan((const Char*)nullptr), (const Char*)nullptr, ClipboardText);
+}
+
+template <typename Char>
+bool TakeName(const Char* name)
+{
+    return name[0] && AddToBatch(NamesScan(name), name, 0);
+}
+
+template <typename Char>
+void EndNames()
+{
+    EndBatch(NamesScan((const Char*)nullptr));
 }
 
 template <typename Char>
@@ -271,7 +342,11 @@ template void ScanItems(const char*, ScanMode);
 template void ScanItems(const wchar_t*, ScanMode);
 template void ScanItemsInBlock(const char*, size_t, ScanMode);
 template void ScanItemsInBlock(const wchar_t*, size_t, ScanMode);
-template bool TakeName(char*);
-template bool TakeName(wchar_t*);
+template void StartNames<char>();
+template void StartNames<wchar_t>();
+template bool TakeName(const char*);
+template bool TakeName(const wchar_t*);
+template void EndNames<char>();
+template void EndNames<wchar_t>();
 template int CheckUrl(const char*);
 template int CheckUrl(const wchar_t*);

@@ -55,12 +55,17 @@ void ScanItems(const Char* text, ScanMode mode);
 template <typename Char>
 void ScanItemsInBlock(const Char* text, size_t size, ScanMode mode);
 
-// One name given whole rather than cut from a text (a file of a list that
-// Explorer placed): asked about and taken as a token is, after its
-// normalisation and with no option before it. name is a buffer of
-// kItemTextSize units, changed in place. True when the list is now full.
+// A list of names given whole rather than cut from a text (the files of a
+// list that Explorer placed): StartNames empties the list, TakeName takes
+// one name as a token is taken, with no option before it, and EndNames asks
+// about the names still waiting. The names are asked about in batches, as a
+// text's tokens are; TakeName is true when the list is now full.
 template <typename Char>
-bool TakeName(Char* name);
+void StartNames();
+template <typename Char>
+bool TakeName(const Char* name);
+template <typename Char>
+void EndNames();
 
 // 0 when text is a URL item, -1 when it is not.
 template <typename Char>

@@ -16,7 +16,7 @@
 #include <string>
 
 #include "expand/split_path.h"
-#include "expand/url_decompose.h"
+#include "system/url_decompose.h"
 #include "items/item_list.h"
 #include "system/text_rules.h"
 

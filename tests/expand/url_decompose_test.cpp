@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "expand/url_decompose.h"
+#include "system/url_decompose.h"
 #include "tests/support/harness.h"
 
 using harness::Escaped;

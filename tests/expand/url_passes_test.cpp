@@ -8,7 +8,7 @@
 
 #include "app/options.h"
 #include "expand/expand_template.h"
-#include "expand/url_decompose.h"
+#include "system/url_decompose.h"
 #include "tests/support/harness.h"
 
 using harness::Escaped;

@@ -10,7 +10,31 @@
 #include <string>
 
 #include "items/item_list.h"
+#include "items/path_questions.h"
 #include "tests/support/harness.h"
+
+// The ways of asking the scanner's questions, which must all give the same items: in the
+// scanning thread, by the pool from the first question, by a pool whose threads cannot start.
+constexpr struct AskingWay {
+    const char* name;
+    QuestionPool pool;
+    bool noThreads;
+} kAskingWays[] = {{"in one thread", {0, 0, 0}, false}, {"by the pool", {kMostPoolThreads, 0, 0}, false},
+                   {"by a pool without threads", {kMostPoolThreads, 0, 0}, true}};
+
+inline HANDLE WINAPI NoThread(LPSECURITY_ATTRIBUTES, SIZE_T, LPTHREAD_START_ROUTINE, void*, DWORD, DWORD*) { return 0; }
+
+// The way in force for the life of the object.
+struct AskedIn {
+    explicit AskedIn(const AskingWay& way)
+        : saved(questionPool), threads("kernel32.dll", "CreateThread", (void*)(way.noThreads ? NoThread : CreateThread))
+    {
+        questionPool = way.pool;
+    }
+    ~AskedIn() { questionPool = saved; }
+    QuestionPool saved;
+    harness::ImportStandIn threads;
+};
 
 // One line per item, "File <text>" or "Url <text>", each ending in LF; no
 // item text can hold an LF, so the lines cannot run into each other.

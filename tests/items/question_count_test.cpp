@@ -20,14 +20,19 @@ namespace {
 using AttributesFunction = DWORD(WINAPI*)(LPCSTR);
 using PathTestFunction = BOOL(WINAPI*)(LPCSTR);
 
-int questions;
+// Counted from the pool's threads too; the slow drive answers after delayMs.
+volatile LONG questions;
+DWORD delayMs;
 AttributesFunction realGetFileAttributes;
 PathTestFunction realPathIsDirectory;
 PathTestFunction realPathFileExists;
 
-DWORD WINAPI CountedGetFileAttributes(LPCSTR path) { return ++questions, realGetFileAttributes(path); }
-BOOL WINAPI CountedPathIsDirectory(LPCSTR path) { return ++questions, realPathIsDirectory(path); }
-BOOL WINAPI CountedPathFileExists(LPCSTR path) { return ++questions, realPathFileExists(path); }
+DWORD WINAPI CountedGetFileAttributes(LPCSTR path)
+{
+    return InterlockedIncrement(&questions), Sleep(delayMs), realGetFileAttributes(path);
+}
+BOOL WINAPI CountedPathIsDirectory(LPCSTR path) { return InterlockedIncrement(&questions), realPathIsDirectory(path); }
+BOOL WINAPI CountedPathFileExists(LPCSTR path) { return InterlockedIncrement(&questions), realPathFileExists(path); }
 
 class QuestionCount : public InScratchFolder {};
 
@@ -47,9 +52,12 @@ TEST_F(QuestionCount, OnePerTokenNoneForTheLines)
     realPathIsDirectory = isDirectory.real<PathTestFunction>();
     realPathFileExists = exists.real<PathTestFunction>();
 
-    questions = 0;
-    ScanItems(tail, CommandLine);
-    EXPECT_EQ(tokens, questions) << "questions while scanning \"" << Escaped(tail) << "\"";
+    for (const AskingWay& way : kAskingWays) {
+        AskedIn asked(way);
+        questions = 0;
+        ScanItems(tail, CommandLine);
+        EXPECT_EQ(tokens, questions) << "questions asked " << way.name << " while scanning \"" << Escaped(tail) << "\"";
+    }
     questions = 0;
     runSettings.outputMode = Clipboard;
     lstrcpynA(runSettings.lineBreakMarker, kDefaultLineBreakMarker, sizeof(runSettings.lineBreakMarker));
@@ -59,6 +67,24 @@ TEST_F(QuestionCount, OnePerTokenNoneForTheLines)
     ASSERT_TRUE(harness::ReadClipboardText(&got));
     EXPECT_EQ(expected, got) << "tail \"" << Escaped(tail) << "\"\n  got      \"" << Escaped(got)
                              << "\"\n  expected \"" << Escaped(expected) << "\"";
+}
+
+// 200 tokens on a drive that answers after 10 ms, the pool as it ships: the
+// scan takes a fraction of the delays' sum, however loaded the machine.
+TEST_F(QuestionCount, SlowDriveAskedConcurrently)
+{
+    std::string tail;
+    for (int i = 0; i < 200; ++i) tail += i % 10 ? " a.txt" : " missing.txt";
+    scratch_.File("a.txt");
+    harness::ImportStandIn attributes("kernel32.dll", "GetFileAttributesA", (const void*)CountedGetFileAttributes);
+    realGetFileAttributes = attributes.real<AttributesFunction>();
+    LARGE_INTEGER start, end, frequency;
+    questions = 0, delayMs = 10, QueryPerformanceCounter(&start);
+    ScanItems(tail.c_str(), CommandLine);
+    QueryPerformanceCounter(&end), QueryPerformanceFrequency(&frequency), delayMs = 0;
+    double ratio = (end.QuadPart - start.QuadPart) / (frequency.QuadPart * 0.01 * 200);
+    EXPECT_TRUE(questions == 200 && itemList.count == 180) << questions << " questions, " << itemList.count << " items";
+    EXPECT_LT(ratio, 0.5) << "share of the 200 delays one after another that the scan took";
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "expand/url_decompose.h"
+#include "system/url_decompose.h"
 
 #include <windows.h>
 #include <wininet.h>

@@ -1,6 +1,8 @@
 // UrlComponents: the parts of one URL as the system's URL cracker splits
 // them, in one process-wide record per kind of text, written by every
-// DecomposeUrl call on a text of that kind.
+// DecomposeUrl call on a text of that kind. Below both of its callers: the
+// scanner, which asks the cracker whether a token is a URL, and the URL
+// passes, which read the parts.
 #pragma once
 #include <wchar.h>
 
