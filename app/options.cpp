@@ -165,7 +165,7 @@ static void ChooseItemSeparator(const Char* tail)
     while (from[end] && from[end] != '"') ++end;
     if (!from[end]) return;
     int length = end < kItemSeparatorMaxLength ? end : kItemSeparatorMaxLength;
-    if (length < end && !BeginsCharacter(from, 0, length)) --length;
+    if (length < end && CutsCharacter(from, length)) --length;
     for (int i = 0; i < length; ++i) settings.itemSeparator[i] = from[i];
     settings.itemSeparator[length] = 0;
     settings.itemSeparatorGiven = 1;

@@ -1,7 +1,7 @@
 // The placeholders of Url items: scheme, host, user, password, URL path and
 // its folder and file name, and the URL whole or cut before "#" or "?".
 #pragma once
-#include "expand/expand_template.h"
+#include "expand/working_line.h"
 
 // Decomposes itemText and runs the ten Url passes over line, after its
 // line-break pass. A text that the URL cracker refuses gives empty component
