@@ -14,6 +14,7 @@
 #include <windows.h>
 #include <commdlg.h>
 
+#include "system/final_path.h"
 #include "system/system_calls.h"
 #include "system/system_function.h"
 #include "system/system_text.h"
@@ -297,28 +298,6 @@ static SaveOutcome SaveBeside(const wchar_t* fileName, const char* text, DWORD t
     return named ? PutInPlace(files, state) : NotSaved;
 }
 
-// The file that the symbolic link fileName leads to, as a path that the file
-// functions take: the system writes it with "\\?\" before a drive and
-// "\\?\UNC\" for the "\\" of a share.
-static bool FindLinkTarget(const wchar_t* fileName, wchar_t (&target)[kFileNameBufferSize])
-{
-    HANDLE file = CreateFileNamed(fileName, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING);
-    if (file == INVALID_HANDLE_VALUE) return false;
-    wchar_t path[kFileNameBufferSize];
-    DWORD length = FinalPathName(file, path, kFileNameBufferSize);
-    CloseHandle(file);
-    if (!length || length >= (DWORD)kFileNameBufferSize) return false;
-    const wchar_t* plain = path;
-    if (StartsWithNoCase(path, L"\\\\?\\UNC\\")) {
-        path[6] = '\\';
-        plain = path + 6;
-    } else if (StartsWithNoCase(path, L"\\\\?\\")) {
-        plain = path + 4;
-    }
-    CopyText(target, plain, kFileNameBufferSize);
-    return true;
-}
-
 static bool ReplaceFileContent(const wchar_t* fileName, const char* text, DWORD length)
 {
     if (!fileName[0] || TextLength(fileName, kFileNameBufferSize) >= (size_t)kFileNameBufferSize) return false;
@@ -327,7 +306,7 @@ static bool ReplaceFileContent(const wchar_t* fileName, const char* text, DWORD 
         // Replacing the link would make it a file of its own: the link stays
         // one, and the file it leads to gets the new text.
         wchar_t target[kFileNameBufferSize];
-        outcome = FindLinkTarget(fileName, target) ? SaveBeside(target, text, length) : NotSaved;
+        outcome = FinalPathOf(fileName, target, kFileNameBufferSize) ? SaveBeside(target, text, length) : NotSaved;
     }
     return outcome == Saved;
 }

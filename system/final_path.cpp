@@ -1,0 +1,26 @@
+#include "system/final_path.h"
+
+#include <wchar.h>
+
+#include "system/system_calls.h"
+
+// Opened for no access and shared every way, so that a file in use by
+// another program still answers; backup semantics lets a folder be opened.
+bool FinalPathOf(const wchar_t* path, wchar_t* out, int size)
+{
+    HANDLE file = CreateFileW(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    DWORD length = FinalPathName(file, out, size);
+    CloseHandle(file);
+    if (!length || length >= (DWORD)size) return false;
+    size_t skip = 0;
+    if (StartsWithNoCase(out, L"\\\\?\\UNC\\")) {
+        out[6] = L'\\';
+        skip = 6;
+    } else if (StartsWithNoCase(out, L"\\\\?\\")) {
+        skip = 4;
+    }
+    wmemmove(out, out + skip, length - skip + 1);
+    return true;
+}
