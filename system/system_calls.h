@@ -88,10 +88,9 @@ inline DWORD FinalPathName(HANDLE file, wchar_t* out, DWORD size)
     return GetFinalPathNameByHandleW(file, out, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
 }
 
-// "<prefix><path>.<pid in hex>-<attempt>.<extension>"; the length, or a
-// negative number when it does not fit.
-inline int FormatSideName(wchar_t* out, int size, const wchar_t* prefix, const wchar_t* path, DWORD pid, int attempt,
-                          const wchar_t* extension)
+// "<path>.<pid in hex>-<attempt>.<extension>"; the length, or a negative
+// number when it does not fit.
+inline int FormatSideName(wchar_t* out, int size, const wchar_t* path, DWORD pid, int attempt, const wchar_t* extension)
 {
-    return wnsprintfW(out, size, L"%s%s.%lx-%d.%s", prefix, path, pid, attempt, extension);
+    return wnsprintfW(out, size, L"%s.%lx-%d.%s", path, pid, attempt, extension);
 }
