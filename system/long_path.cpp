@@ -24,3 +24,34 @@ int LongPathForm(const wchar_t* name, wchar_t* out, int size, int* nameAt)
     if (nameAt) *nameAt = at;
     return (int)length;
 }
+
+static bool IsLetterOrDigit(wchar_t unit)
+{
+    return (unit >= L'0' && unit <= L'9') || (unit >= L'A' && unit <= L'Z') || (unit >= L'a' && unit <= L'z');
+}
+
+bool HoldsShortName(const wchar_t* path)
+{
+    int length = 0, dots = 0, dotAt = 0;
+    bool tilde = false;
+    for (const wchar_t* at = path;; ++at) {
+        if (!*at || *at == L'\\' || *at == L'/') {
+            bool shortForm = dots ? dots == 1 && dotAt <= 8 && length - dotAt <= 4 : length <= 8;
+            if (tilde && shortForm) return true;
+            if (!*at) return false;
+            length = dots = 0;
+            tilde = false;
+            continue;
+        }
+        if (*at == L'.') dots++, dotAt = length;
+        tilde |= *at == L'~' && IsLetterOrDigit(at[1]);
+        ++length;
+    }
+}
+
+bool LongFormOfShortNames(const wchar_t* path, wchar_t* out, int size)
+{
+    if (!HoldsShortName(path)) return false;
+    DWORD length = LongPathName(path, out, size);
+    return length && length < (DWORD)size;
+}

@@ -22,3 +22,24 @@ constexpr int kLongestName = 255;
 // component begins in out, or the length for a path that ends in a
 // backslash.
 int LongPathForm(const wchar_t* name, wchar_t* out, int size, int* nameAt = nullptr);
+
+// Whether a component of path has the short form that Windows and Wine give
+// a long name: at most eight characters and an extension of at most three,
+// holding "~" followed by a letter or a digit. Only such a path is worth a
+// question per component.
+//
+//   component       short form
+//   PROGRA~1        yes (Windows')
+//   PROG~FBU        yes (Wine's)
+//   REPORT~1.DOC    yes
+//   ~1              yes
+//   report~.txt     no: "~" before a dot
+//   LONGNAME~1      no: ten characters
+//   name~1.html     no: an extension of four
+//   a.b~1.c         no: two dots
+bool HoldsShortName(const wchar_t* path);
+
+// path, an existing file or folder, with its short components in their long
+// form, as GetLongPathNameW gives it, in out; false when path holds no short
+// component, or when the long form does not fit in size units with its NUL.
+bool LongFormOfShortNames(const wchar_t* path, wchar_t* out, int size);

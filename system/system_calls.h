@@ -83,6 +83,8 @@ inline DWORD FullPathName(const wchar_t* name, DWORD size, wchar_t* out, wchar_t
     return GetFullPathNameW(name, size, out, namePart);
 }
 
+inline DWORD LongPathName(const wchar_t* path, wchar_t* out, DWORD size) { return GetLongPathNameW(path, out, size); }
+
 inline DWORD FinalPathName(HANDLE file, wchar_t* out, DWORD size)
 {
     return GetFinalPathNameByHandleW(file, out, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);

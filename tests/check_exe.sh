@@ -2,7 +2,7 @@
 # Checks the built exe's headers: GUI subsystem, at most 80 KB (88 KB for
 # the 32-bit one), exactly KERNEL32, USER32, SHLWAPI and msvcrt imported (none
 # of the DLLs that are loaded on demand), and the icon, version and manifest
-# resources present.
+# resources present, the manifest long-path aware.
 objdump=$1
 exe=$2
 dump=$("$objdump" -p "$exe") || { echo "objdump failed on $exe"; exit 1; }
@@ -28,6 +28,8 @@ echo "imports: $imports"
 for type in 000003 00000e 000010 000018; do
   echo "$dump" | grep -qE "^[0-9a-f]+   Entry: ID: 0x$type, Value: 0x8" || { echo "resource of type 0x$type missing"; fail=1; }
 done
+# The manifest lets the paths past 259 units through where Windows allows them.
+grep -aq '<longPathAware[^>]*>true<' "$exe" || { echo "manifest not long-path aware"; fail=1; }
 # The group icon is named MYICON and its language is Japanese (0x411).
 echo "$dump" | grep -A2 ': MYICON,' | grep -q 'Entry: ID: 0x000411' || { echo "Japanese group icon MYICON missing"; fail=1; }
 [ $fail -eq 0 ] && echo "exe headers as expected"
