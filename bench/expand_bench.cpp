@@ -149,7 +149,7 @@ void ScanNames(const std::vector<Text<Char>>& items)
 template <typename Char>
 Figures TimeExpandItem(const Text<Char>& templateText)
 {
-    static Char line[kLineBufferSize];
+    static Char line[kLineSize<Char>];
     Figures figures = {1e9, 0, 0};
     for (int round = 0; round < kRounds; ++round) {
         double start = Now();

@@ -18,20 +18,20 @@
 template <typename Char>
 static void DropFinalBackslash(Char* text)
 {
-    if (EndsInBackslash(text)) text[TextLength(text, kValueBufferSize) - 1] = 0;
+    if (EndsInBackslash(text)) text[TextLength(text) - 1] = 0;
 }
 
 // "%^P": the item text, with a backslash when it names a directory. Without
 // the scanner's answer the file system is asked, once, and only when the line
-// holds a token that needs it. PathAddBackslash writes the backslash and a
-// NUL behind the text, so a text of 259 units would overrun the buffer: it
-// has no room and stays unchanged.
+// holds a token that needs it. The backslash is written here, by character,
+// where the value has room: PathAddBackslash leaves a text of 259 units and
+// more as it is, which in the code page, a text of 259 bytes stays.
 template <typename Char>
 struct FullPathOf {
     const Char* itemText;
     const bool* scannedAsDirectory;
     bool made;
-    Char value[kValueBufferSize];
+    Char value[kPathValueSize<Char>];
 };
 
 template <typename Char>
@@ -40,8 +40,12 @@ static const Char* FullPath(FullPathOf<Char>* path)
     if (!path->made) {
         path->made = true;
         bool isDirectory = path->scannedAsDirectory ? *path->scannedAsDirectory : IsDirectoryPath(path->itemText);
-        CopyText(path->value, path->itemText, kValueBufferSize);
-        if (isDirectory && TextLength(path->value, kValueBufferSize) < kValueBufferSize - 1) AddBackslash(path->value);
+        CopyText(path->value, path->itemText, kPathMaxLength<Char> + 1);
+        int length = (int)TextLength(path->value);
+        if (isDirectory && length < kPathValueSize<Char> - 1 && !EndsInBackslash(path->value)) {
+            path->value[length] = '\\';
+            path->value[length + 1] = 0;
+        }
     }
     return path->value;
 }
@@ -69,6 +73,9 @@ __attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingL
     } unixForms[] = {{SlashForm, false}, {WslForm, false}, {WslForm, true}, {MsysForm, false}, {MsysForm, true}};
     const Char* unixTokens[] = {TEXT_AS(Char, "%^S"), TEXT_AS(Char, "%^W"), TEXT_AS(Char, "%^-W"),
                                 TEXT_AS(Char, "%^M"), TEXT_AS(Char, "%^-M")};
+    // A form is made of a path of up to 259 units: the longer one's tokens
+    // stay as written.
+    if (TextLength(FullPath(path)) > (size_t)kFormPathMaxLength) return;
     Char form[kPathFormSize];
     const Char* token = TEXT_AS(Char, "%^R");
     if (LineHoldsToken(line, token)) {
@@ -90,14 +97,14 @@ __attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingL
 
 // The name of the folder that holds the item, without that folder's extension.
 template <typename Char>
-static void FolderNameValue(const PathPartsOf<Char>& item, Char (&value)[kValueBufferSize])
+static void FolderNameValue(const PathPartsOf<Char>& item, Char (&value)[kPathValueSize<Char>])
 {
-    Char folderPath[kValueBufferSize];
+    Char folderPath[kPathValueSize<Char>];
     JoinText(folderPath, item.drive, item.folder);
     DropFinalBackslash(folderPath);
     PathPartsOf<Char> folder;
     SplitPath(folderPath, &folder);
-    CopyText(value, folder.name, kValueBufferSize);
+    CopyText(value, folder.name, kPathValueSize<Char>);
 }
 
 template <typename Char>
@@ -105,7 +112,7 @@ static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const b
 {
     PathPartsOf<Char> parts;
     SplitPath(itemText, &parts);
-    Char value[kValueBufferSize];
+    Char value[kPathValueSize<Char>];
     FullPathOf<Char> path;
     path.itemText = itemText;
     path.scannedAsDirectory = scannedAsDirectory;
@@ -165,7 +172,7 @@ static void ReplaceLineBreakMarker(WorkingLine<Char>* line, const Char* marker)
 
 template <typename Char>
 static int Expand(const Char* templateText, const Char* itemText, ItemKind kind, const bool* scannedAsDirectory,
-                  Char (&line)[kLineBufferSize])
+                  Char (&line)[kLineSize<Char>])
 {
     WorkingLine<Char> working;
     LoadLine(&working, templateText);
@@ -176,7 +183,7 @@ static int Expand(const Char* templateText, const Char* itemText, ItemKind kind,
 }
 
 template <typename Char>
-int ExpandLineBreaks(const Char* text, Char (&line)[kLineBufferSize])
+int ExpandLineBreaks(const Char* text, Char (&line)[kLineSize<Char>])
 {
     WorkingLine<Char> working;
     LoadLine(&working, text);
@@ -190,12 +197,12 @@ void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kin
 }
 
 template <typename Char>
-int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBufferSize])
+int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineSize<Char>])
 {
     return Expand(templateText, ItemText<Char>(item), item.kind, &item.isDirectory, line);
 }
 
-template int ExpandLineBreaks(const char*, char (&)[kLineBufferSize]);
-template int ExpandLineBreaks(const wchar_t*, wchar_t (&)[kLineBufferSize]);
-template int ExpandItem(const char*, const Item&, char (&)[kLineBufferSize]);
-template int ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineBufferSize]);
+template int ExpandLineBreaks(const char*, char (&)[kLineSize<char>]);
+template int ExpandLineBreaks(const wchar_t*, wchar_t (&)[kLineSize<wchar_t>]);
+template int ExpandItem(const char*, const Item&, char (&)[kLineSize<char>]);
+template int ExpandItem(const wchar_t*, const Item&, wchar_t (&)[kLineSize<wchar_t>]);

@@ -13,11 +13,12 @@ void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kin
 // The same for an item of the ItemList, in the run's kind of text: "%^P"
 // takes the scanner's answer, so that no item is asked about twice. Returns
 // the line's length in units, which the expander knows: a result of 1000
-// lines of up to 3899 units is joined without measuring each line again.
+// lines of up to 3899 bytes (65,535 units in Unicode) is joined without
+// measuring each line again.
 template <typename Char>
-int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineBufferSize]);
+int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineSize<Char>]);
 
 // text with the run's line-break marker replaced by CR LF, as in a template;
 // returns its length.
 template <typename Char>
-int ExpandLineBreaks(const Char* text, Char (&line)[kLineBufferSize]);
+int ExpandLineBreaks(const Char* text, Char (&line)[kLineSize<Char>]);

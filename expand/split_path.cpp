@@ -17,9 +17,9 @@ static int CutToLimit(const Char* text, int length, int limit)
 }
 
 template <typename Char>
-static void CopyPart(Char* out, const Char* from, int length)
+static void CopyPart(Char* out, const Char* from, int length, int limit = kPathPartMaxLength)
 {
-    length = CutToLimit(from, length, kPathPartMaxLength);
+    length = CutToLimit(from, length, limit);
     memcpy(out, from, length * sizeof(Char));
     out[length] = 0;
 }
@@ -31,20 +31,22 @@ static bool IsDotOrDotDot(const Char* text, int length)
 }
 
 // Splitting rules, in order:
-//   - only the first 260 bytes count, cut before a straddling double-byte
-//     character;
+//   - only the first 260 bytes count (in Unicode the longest path), cut
+//     before a straddling double-byte character;
 //   - a single-byte character followed by a colon at the start is the drive;
 //   - the last component follows the last slash or backslash (else the drive);
 //   - a last component of "." or ".." belongs to the folder;
 //   - otherwise its last dot starts the extension, and a stem of "." or ".."
 //     belongs to the folder, any other stem is the name;
 //   - the folder is everything between the drive and the name (or extension);
-//   - folder, name and extension keep at most 255 bytes each.
+//   - name and extension keep at most 255 bytes each, and so does the
+//     folder in the code page.
 template <typename Char>
 void SplitPath(const Char* path, PathPartsOf<Char>* parts)
 {
-    Char text[kPathPartSize + 1];
-    int length = CutToLimit(path, (int)TextLength(path, kPathPartSize + 1), kPathPartSize);
+    constexpr int kCounted = sizeof(Char) == 1 ? kPathPartSize : kLongestPath + 1;
+    Char text[kCounted + 1];
+    int length = CutToLimit(path, (int)TextLength(path, kCounted + 1), kCounted);
     memcpy(text, path, length * sizeof(Char));
     text[length] = 0;
 
@@ -64,7 +66,7 @@ void SplitPath(const Char* path, PathPartsOf<Char>* parts)
     }
 
     CopyPart(parts->drive, text, driveLength);
-    CopyPart(parts->folder, text + driveLength, nameStart - driveLength);
+    CopyPart(parts->folder, text + driveLength, nameStart - driveLength, kFolderMaxLength<Char>);
     CopyPart(parts->name, text + nameStart, extensionStart - nameStart);
     CopyPart(parts->extension, text + extensionStart, length - extensionStart);
 }

@@ -14,7 +14,7 @@
 // two sides of the gap lie at least the gap's width apart, which is wider
 // than a short move.
 constexpr size_t kShortMoveBytes = 128;
-static_assert(kWorkingEnd - kLineMaxLength >= (int)kShortMoveBytes, "the gap is wider than a short move");
+static_assert(kWorkingEnd<char> - kLineMaxLength<char> >= (int)kShortMoveBytes, "the gap is wider than a short move");
 
 static void CopyShort(char* to, const char* from, size_t bytes)
 {
@@ -67,7 +67,7 @@ static void MoveGapTo(WorkingLine<Char>* line, int position)
 template <typename Char>
 static int FindBehindGap(const WorkingLine<Char>* line, const Token<Char>& token)
 {
-    int found = FindToken(line->units + line->gapEnd, kWorkingEnd - line->gapEnd, token);
+    int found = FindToken(line->units + line->gapEnd, kWorkingEnd<Char> - line->gapEnd, token);
     return found < 0 ? -1 : line->gapStart + found;
 }
 
@@ -75,9 +75,10 @@ static int FindBehindGap(const WorkingLine<Char>* line, const Token<Char>& token
 // position is a lead unit and so cannot tell: positions below `marked` are
 // marked in startsChar, and a character begins at `marked`. A replacement
 // changes nothing before its position, so what was learnt there holds.
+template <typename Char>
 struct CharStarts {
     int marked;
-    unsigned char startsChar[kLineBufferSize];
+    unsigned char startsChar[kLineSize<Char>];
 };
 
 static bool IsLeadUnit(char unit) { return IsAnsiLeadByte((unsigned char)unit); }
@@ -85,7 +86,7 @@ static bool IsLeadUnit(wchar_t unit) { return IsHighSurrogate(unit); }
 
 // position <= gapStart.
 template <typename Char>
-static bool BeginsCharacterBeforeGap(const WorkingLine<Char>* line, CharStarts* starts, int position)
+static bool BeginsCharacterBeforeGap(const WorkingLine<Char>* line, CharStarts<Char>* starts, int position)
 {
     const Char* units = line->units;
     if (position == 0 || !IsLeadUnit(units[position - 1])) return true;
@@ -104,7 +105,7 @@ static bool BeginsCharacterBeforeGap(const WorkingLine<Char>* line, CharStarts* 
 // holds none: the search that starts again at the beginning finds its next
 // occurrence no earlier than the first character that begins from there on.
 template <typename Char>
-static int ResumePoint(const WorkingLine<Char>* line, CharStarts* starts, int at, int tokenLength)
+static int ResumePoint(const WorkingLine<Char>* line, CharStarts<Char>* starts, int at, int tokenLength)
 {
     if (starts->marked > at) starts->marked = at;
     int position = at - tokenLength + 1;
@@ -136,11 +137,11 @@ static void StepOverValue(WorkingLine<Char>* line, int valueLength)
 template <typename Char>
 void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value, int valueMaxLength)
 {
-    Token<Char> t = MakeToken(token, kLineBufferSize);
+    Token<Char> t = MakeToken(token, kLineSize<Char>);
     if (t.length == 0) return;
     int valueLength = (int)TextLength(value, valueMaxLength);
     bool valueHoldsToken = FindToken(value, valueLength, t) >= 0;
-    CharStarts starts;
+    CharStarts<Char> starts;
     starts.marked = 0;
 
     MoveGapTo(line, 0);
@@ -148,7 +149,7 @@ void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value,
         int at = FindBehindGap(line, t);
         if (at < 0) return;
         MoveGapTo(line, at);
-        if (LineLength(line) - t.length + valueLength > kLineMaxLength) return;
+        if (LineLength(line) - t.length + valueLength > kLineMaxLength<Char>) return;
         line->gapEnd += t.length - valueLength;
         MoveUnits(line->units + line->gapEnd, value, valueLength);
         if (valueHoldsToken) StepOverValue(line, valueLength);
@@ -160,23 +161,23 @@ template <typename Char>
 bool LineHoldsToken(WorkingLine<Char>* line, const Char* token)
 {
     MoveGapTo(line, 0);
-    return FindBehindGap(line, MakeToken(token, kLineBufferSize)) >= 0;
+    return FindBehindGap(line, MakeToken(token, kLineSize<Char>)) >= 0;
 }
 
 template <typename Char>
 void LoadLine(WorkingLine<Char>* line, const Char* templateText)
 {
-    int length = (int)TextLength(templateText, kLineMaxLength);
+    int length = (int)TextLength(templateText, kLineMaxLength<Char>);
     line->gapStart = 0;
-    line->gapEnd = kWorkingEnd - length;
+    line->gapEnd = kWorkingEnd<Char> - length;
     memcpy(line->units + line->gapEnd, templateText, length * sizeof(Char));
-    line->units[kWorkingEnd] = 0;
+    line->units[kWorkingEnd<Char>] = 0;
 }
 
 template <typename Char>
-int StoreLine(const WorkingLine<Char>* line, Char (&out)[kLineBufferSize])
+int StoreLine(const WorkingLine<Char>* line, Char (&out)[kLineSize<Char>])
 {
-    int tailLength = kWorkingEnd - line->gapEnd;
+    int tailLength = kWorkingEnd<Char> - line->gapEnd;
     memcpy(out, line->units, line->gapStart * sizeof(Char));
     memcpy(out + line->gapStart, line->units + line->gapEnd, tailLength * sizeof(Char));
     out[line->gapStart + tailLength] = 0;
@@ -184,27 +185,27 @@ int StoreLine(const WorkingLine<Char>* line, Char (&out)[kLineBufferSize])
 }
 
 template <typename Char>
-static void AppendText(Char (&value)[kValueBufferSize], const Char* text)
+static void AppendText(Char* value, int size, const Char* text)
 {
-    size_t used = TextLength(value, kValueBufferSize - 1);
-    if (text) CopyText(value + used, text, (int)(kValueBufferSize - used));
+    size_t used = TextLength(value, size - 1);
+    if (text) CopyText(value + used, text, (int)(size - used));
 }
 
 template <typename Char>
-void JoinText(Char (&value)[kValueBufferSize], const Char* first, const Char* second, const Char* third)
+void JoinText(Char* value, int size, const Char* first, const Char* second, const Char* third)
 {
-    CopyText(value, first, kValueBufferSize);
-    AppendText(value, second);
-    AppendText(value, third);
+    CopyText(value, first, size);
+    AppendText(value, size, second);
+    AppendText(value, size, third);
 }
 
 template void ReplaceToken(WorkingLine<char>*, const char*, const char*, int);
 template void ReplaceToken(WorkingLine<wchar_t>*, const wchar_t*, const wchar_t*, int);
-template void JoinText(char (&)[kValueBufferSize], const char*, const char*, const char*);
-template void JoinText(wchar_t (&)[kValueBufferSize], const wchar_t*, const wchar_t*, const wchar_t*);
+template void JoinText(char*, int, const char*, const char*, const char*);
+template void JoinText(wchar_t*, int, const wchar_t*, const wchar_t*, const wchar_t*);
 template bool LineHoldsToken(WorkingLine<char>*, const char*);
 template bool LineHoldsToken(WorkingLine<wchar_t>*, const wchar_t*);
 template void LoadLine(WorkingLine<char>*, const char*);
 template void LoadLine(WorkingLine<wchar_t>*, const wchar_t*);
-template int StoreLine(const WorkingLine<char>*, char (&)[kLineBufferSize]);
-template int StoreLine(const WorkingLine<wchar_t>*, wchar_t (&)[kLineBufferSize]);
+template int StoreLine(const WorkingLine<char>*, char (&)[kLineSize<char>]);
+template int StoreLine(const WorkingLine<wchar_t>*, wchar_t (&)[kLineSize<wchar_t>]);

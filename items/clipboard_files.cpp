@@ -18,26 +18,30 @@ static bool TakeBlockName(wchar_t* name, const char*)
 }
 static bool TakeBlockName(char* name, const wchar_t*)
 {
-    wchar_t converted[kItemTextSize];
-    return NameFromCodePage(name, converted, kItemTextSize) && TakeName(converted);
+    wchar_t converted[kLongestPath + 1];
+    return NameFromCodePage(name, converted, kLongestPath + 1) && TakeName(converted);
 }
 
+// Room for the longest item of a run in the kind Char.
+template <typename Char>
+constexpr int kNameSize = sizeof(Char) == 1 ? kItemTextSize : kLongestPath + 1;
+
 // The names in bytes[0, size), each unit copied out: a block's list need not
-// lie on a unit's boundary. A name longer than a token can hold is left out,
-// as no conversion makes it short enough to be an item.
+// lie on a unit's boundary. A name longer than an item can be is left out,
+// as no conversion makes it short enough to be one.
 template <typename Char, typename Unit>
 static void TakeNames(const unsigned char* bytes, size_t size)
 {
     size_t units = size / sizeof(Unit);
     for (size_t at = 0; at < units;) {
-        Unit name[kItemTextSize];
+        Unit name[kNameSize<Char>];
         int length = 0;
         bool tooLong = false;
         for (; at < units; ++at) {
             Unit unit;
             memcpy(&unit, bytes + at * sizeof(Unit), sizeof(Unit));
             if (!unit) break;
-            if (length < kItemTextSize - 1) name[length++] = unit;
+            if (length < kNameSize<Char> - 1) name[length++] = unit;
             else tooLong = true;
         }
         if (at == units || length == 0) return;

@@ -12,6 +12,7 @@
 // never become items.
 #include "items/item_list.h"
 
+#include <windows.h>
 #include <string.h>
 
 #include "items/path_questions.h"
@@ -38,15 +39,16 @@ ItemList itemList;
 //   6    other        -                             keep the byte if there is
 //                                                   room, else drop it
 //
-// There is room while the token holds fewer than 519 bytes. The end of the
+// There is room while the token holds fewer than 519 bytes (in Unicode
+// 65,535 units, the longest path with room to spare). The end of the
 // text ends a token that is not empty; a quote still open there stays in it.
 // Rows 1 to 5 act on ASCII signs below 0x40, which are never the second unit
 // of a character in either kind of text, so the rows need no knowledge of
 // the code page. Lengths count units: bytes, or UTF-16 units.
 enum ScanRow { OpeningQuote = 1, ClosingQuote, Blank, LineEnd, DroppedByte, KeptByte };
 
-constexpr int kTokenSize = 520;
-constexpr int kTokenMaxLength = kTokenSize - 1;
+template <typename Char>
+constexpr int kTokenSize = sizeof(Char) == 1 ? 520 : 2 * kLongestPath + 2;
 constexpr size_t kIntroducerLength = 5;
 
 // Option introducers whose quoted value is a file of the run, not an item;
@@ -56,10 +58,11 @@ constexpr size_t kIntroducerLength = 5;
 #define ITEM_SEPARATOR_INTRODUCER "/#j=\""
 
 // Enough names for every pool thread to ask several; texts enough for as
-// many full paths. A name is stored with room for the unit that
-// DropTrailingBackslash lets PathAddBackslash add.
+// many full paths, and in Unicode for one of the longest. A name is stored
+// with room for the unit that DropTrailingBackslash lets PathAddBackslash add.
 constexpr int kBatchNames = 128;
-constexpr int kBatchUnits = kBatchNames * 64;
+template <typename Char>
+constexpr int kBatchUnits = kBatchNames * 64 + (sizeof(Char) == 1 ? 0 : kTokenSize<Char>);
 
 template <typename Char>
 struct Batch {
@@ -69,7 +72,7 @@ struct Batch {
     // Where the token of each name ended in the scanned text.
     size_t ends[kBatchNames];
     PathFacts facts[kBatchNames];
-    Char texts[kBatchUnits];
+    Char texts[kBatchUnits<Char>];
 };
 
 template <typename Char>
@@ -81,7 +84,7 @@ struct Scan {
     // lies in [from, the position that ends it).
     size_t from;
     int length;
-    Char token[kTokenSize];
+    Char token[kTokenSize<Char>];
     int slowInRow;
     Batch<Char>* batch;
 };
@@ -112,23 +115,45 @@ static void ClearToken(Scan<Char>* scan)
 template <typename Char>
 static void AppendToToken(Scan<Char>* scan, Char byte)
 {
-    if (scan->length >= kTokenMaxLength) return;
+    if (scan->length >= kTokenSize<Char> - 1) return;
     scan->token[scan->length++] = byte;
     scan->token[scan->length] = 0;
 }
 
-static Item* NextSlot() { return &itemList.items[itemList.count]; }
-static char* SlotText(Item* item, const char*) { return item->text; }
-static wchar_t* SlotText(Item* item, const wchar_t*) { return item->wideText; }
+// The texts of a run in Unicode lie one after another in one block. Its
+// address space is reserved once for a full list of the longest paths, and
+// its pages are committed as the texts arrive: a run of short items takes
+// the memory that slots of 260 units took.
+constexpr SIZE_T kWideBlockBytes = (SIZE_T)kItemCapacity * (kLongestPath + 1) * sizeof(wchar_t);
+static wchar_t* wideBlock;
+static SIZE_T wideUsed;
+
+static bool StoreText(Item* item, const char* text)
+{
+    CopyText(item->text, text, kItemMaxLength + 1);
+    return true;
+}
+
+static bool StoreText(Item* item, const wchar_t* text)
+{
+    if (!wideBlock) wideBlock = (wchar_t*)VirtualAlloc(nullptr, kWideBlockBytes, MEM_RESERVE, PAGE_READWRITE);
+    if (!wideBlock) return false;
+    SIZE_T units = TextLength(text) + 1;
+    wchar_t* stored = wideBlock + wideUsed;
+    if (!VirtualAlloc(stored, units * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE)) return false;
+    wmemcpy(stored, text, units);
+    wideUsed += units;
+    item->wideText = stored;
+    return true;
+}
 
 template <typename Char>
 static void AppendItem(ItemKind kind, const Char* text, bool isDirectory)
 {
-    Item* item = NextSlot();
+    Item* item = &itemList.items[itemList.count];
     item->kind = kind;
-    CopyText(SlotText(item, text), text, kItemMaxLength + 1);
     item->isDirectory = isDirectory;
-    ++itemList.count;
+    if (StoreText(item, text)) ++itemList.count;
 }
 
 // C:\Data\ and C:\Data alike give C:\Data, and the root C:\ gives C:. The
@@ -140,7 +165,7 @@ template <typename Char>
 static void DropTrailingBackslash(Char* path)
 {
     AddBackslash(path);
-    size_t length = TextLength(path, kTokenSize);
+    size_t length = TextLength(path, kTokenSize<Char>);
     if (length > 1 && EndsInBackslash(path)) path[length - 1] = 0;
 }
 
@@ -172,26 +197,27 @@ static bool NamesOptionFile(const Char* text, size_t end, size_t length)
 static const char* InLongForm(const char* path) { return path; }
 static const wchar_t* InLongForm(const wchar_t* path)
 {
-    static wchar_t longForm[kItemMaxLength + 1];
-    return LongFormOfShortNames(path, longForm, kItemMaxLength + 1) ? longForm : path;
+    static wchar_t longForm[kLongestPath + 1];
+    return LongFormOfShortNames(path, longForm, kLongestPath + 1) ? longForm : path;
 }
 
 template <typename Char>
 static void TakeExistingPath(Char* path, bool isDirectory, const Char* text, size_t end)
 {
     if (isDirectory) DropTrailingBackslash(path);
-    size_t length = TextLength(path, kTokenSize);
-    if (length > (size_t)kItemMaxLength) return;
+    size_t length = TextLength(path, kTokenSize<Char>);
+    if (length > (size_t)kPathMaxLength<Char>) return;
     if (NamesOptionFile(text, end, length)) return;
     AppendItem(File, InLongForm(path), isDirectory);
 }
 
-// The length goes first: a text this long is dropped whatever the cracker
-// says of it, and Wine's cracker faults on a file URL of some 280 characters.
+// The length goes first, in either kind of text: a text this long is dropped
+// whatever the cracker says of it, and Wine's cracker corrupts its caller's
+// stack on a file URL of some 280 characters.
 template <typename Char>
 static void TakeUrl(const Char* candidate)
 {
-    if (TextLength(candidate, kTokenSize) > (size_t)kItemMaxLength) return;
+    if (TextLength(candidate, kTokenSize<Char>) > (size_t)kItemMaxLength) return;
     if (CheckUrl(candidate) != 0) return;
     AppendItem(Url, candidate, false);
 }
@@ -225,8 +251,8 @@ template <typename Char>
 static bool AddToBatch(Scan<Char>* scan, const Char* token, size_t end)
 {
     Batch<Char>* batch = scan->batch;
-    int room = (int)TextLength(token, kTokenSize) + 2;
-    if ((batch->count == kBatchNames || batch->unitsUsed + room > kBatchUnits) && EndBatch(scan)) return true;
+    int room = (int)TextLength(token, kTokenSize<Char>) + 2;
+    if ((batch->count == kBatchNames || batch->unitsUsed + room > kBatchUnits<Char>) && EndBatch(scan)) return true;
     Char* name = batch->texts + batch->unitsUsed;
     CopyText(name, token, room);
     batch->unitsUsed += room;
@@ -286,6 +312,7 @@ template <typename Char>
 static void StartScan(Scan<Char>* scan, const Char* text, ScanMode mode)
 {
     itemList.count = 0;
+    wideUsed = 0;
     scan->text = text;
     scan->mode = mode;
     scan->insideQuotes = false;

@@ -6,20 +6,24 @@
 #include <stdint.h>
 #include <wchar.h>
 
+#include "system/long_path.h"
+
 enum ItemKind : int32_t { File = 0, Url = 1 };
 enum ScanMode : int { CommandLine = 0, ClipboardText = 1 };
 
 constexpr int kItemCapacity = 1000;
 constexpr int kItemTextSize = 520;
-// A stored text is always shorter than MAX_PATH.
+// A URL, and a path in the code page, is always shorter than MAX_PATH; a
+// path in Unicode has up to kPathMaxLength<wchar_t> units.
 constexpr int kItemMaxLength = 259;
 
 struct Item {
     ItemKind kind;
-    // In the run's kind of text: bytes of the code page, or UTF-16.
+    // In the run's kind of text: bytes of the code page in the item's own
+    // slot, or UTF-16 in the block that holds the texts of the run.
     union {
         char text[kItemTextSize];
-        wchar_t wideText[kItemTextSize / sizeof(wchar_t)];
+        const wchar_t* wideText;
     };
     // The scanner's answer for a File: whether the text names a directory.
     // The "%^P" pass takes it rather than asking the file system again.

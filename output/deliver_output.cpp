@@ -30,7 +30,7 @@ constexpr SIZE_T kFirstCapacity = 64 * 1024;
 // with the marker in it replaced as in a template.
 template <typename Char>
 struct Separator {
-    Char text[kLineBufferSize];
+    Char text[kLineSize<Char>];
     SIZE_T length;
 };
 
@@ -83,7 +83,7 @@ static bool JoinLines(Accumulation<Char>& result, const Char* templateText)
     ChooseSeparator(separator, templateText);
     int count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
     for (int i = 0; i < count; ++i) {
-        Char line[kLineBufferSize];
+        Char line[kLineSize<Char>];
         int length = ExpandItem(templateText, itemList.items[i], line);
         if (!AppendLine(result, line, (SIZE_T)length, separator)) return false;
     }

@@ -16,6 +16,14 @@
 // of one file or folder that a file system allows.
 constexpr int kLongestPlainPath = MAX_PATH - 1;
 constexpr int kLongestName = 255;
+// The longest path of the "\\?\" form, and room for such a path with its
+// prefix ("\\?\UNC" in place of a share's first backslash) and its NUL.
+constexpr int kLongestPath = 32767;
+constexpr int kLongPathFormSize = kLongestPath + 8;
+// The longest path of an item: in the code page below MAX_PATH, as the ANSI
+// file functions take it; in Unicode the longest of the "\\?\" form.
+template <typename Char>
+constexpr int kPathMaxLength = sizeof(Char) == 1 ? kLongestPlainPath : kLongestPath;
 
 // The form of name's full path in out, and its length; 0 when it does not fit
 // in size units with its NUL. *nameAt, when asked, is where the last

@@ -175,13 +175,13 @@ std::wstring Expanded(const CaseOf<wchar_t>& c)
     lstrcpynW(wideRunSettings.lineBreakMarker, c.marker.c_str(), kMarkerMaxLength + 1);
     Item item = {};
     item.kind = c.kind;
-    lstrcpynW(item.wideText, c.item.c_str(), kItemMaxLength + 1);
+    item.wideText = c.item.c_str();
     item.isDirectory = c.kind == File && PathIsDirectoryW(item.wideText);
-    wchar_t line[kLineBufferSize];
-    wmemset(line, 0xCCCC, kLineBufferSize);
+    static wchar_t line[kLineSize<wchar_t>];
+    wmemset(line, 0xCCCC, kLineSize<wchar_t>);
     ExpandItem(c.templateText.c_str(), item, line);
-    EXPECT_LT(wcsnlen(line, kLineBufferSize), (size_t)kLineBufferSize) << "no NUL in the line";
-    return std::wstring(line, wcsnlen(line, kLineBufferSize));
+    EXPECT_LT(wcsnlen(line, kLineSize<wchar_t>), (size_t)kLineSize<wchar_t>) << "no NUL in the line";
+    return std::wstring(line, wcsnlen(line, kLineSize<wchar_t>));
 }
 
 std::string Shown(const std::string& text) { return Escaped(text); }
@@ -208,7 +208,7 @@ struct Counts {
 };
 
 // Expands the case and holds it to the reference: the rules as written where
-// they end within 3899 units, else the reference's Bounded mode.
+// they end within the line, else the reference's Bounded mode.
 template <typename Char>
 void Compare(int index, const CaseOf<Char>& c, Counts* counts)
 {
@@ -255,7 +255,7 @@ TEST(ExpandDifferential, SameBytesAsTheReference)
     }
     lstrcpynA(runSettings.lineBreakMarker, kDefaultLineBreakMarker, sizeof(runSettings.lineBreakMarker));
     for (const Counts* counts : {&ansi, &unicode})
-        printf("  %d cases the same as the reference as written, %d bounded (%d never ending, %d over 3899 units)\n",
+        printf("  %d cases the same as the reference as written, %d bounded (%d never ending, %d over the line)\n",
                counts->sameAsWritten, counts->bounded, counts->endless, counts->overran);
     // The generator must keep reaching every kind of case.
     EXPECT_GT(ansi.sameAsWritten, kCases * 3 / 4);

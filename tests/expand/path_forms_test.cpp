@@ -49,13 +49,17 @@ std::string InCodePage(const std::wstring& wide, bool* exact)
     return std::string(bytes, n);
 }
 
+// An item's text: in its slot in the code page, where it lies in Unicode.
+void PlaceText(Item& item, const std::string& text) { lstrcpynA(item.text, text.c_str(), kItemTextSize); }
+void PlaceText(Item& item, const std::wstring& text) { item.wideText = text.c_str(); }
+
 template <typename Char>
 std::basic_string<Char> Expanded(const std::basic_string<Char>& templateText, const std::basic_string<Char>& path,
                                  bool directory)
 {
     Item item = {File, {}, directory};
-    memcpy((Char*)ItemText<Char>(item), path.c_str(), (path.size() + 1) * sizeof(Char));
-    struct { Char line[kLineBufferSize], guard[16]; } out;
+    PlaceText(item, path);
+    static struct { Char line[kLineSize<Char>], guard[16]; } out;
     memset(&out, 0xCC, sizeof(out));
     int length = ExpandItem(templateText.c_str(), item, out.line);
     EXPECT_EQ(std::string(sizeof(out.guard), '\xCC'), std::string((const char*)out.guard, sizeof(out.guard)))
@@ -111,7 +115,8 @@ TEST(PathForms, EveryFormInBothModes)
          "C:\\%^N.txt.txt|file:///C:/%25%5EN.txt|C:/%^N.txt.txt|/mnt/c/%^N.txt.txt|/mnt/c/\\%\\^N.txt|/c/%^N.txt.txt|/c/\\%\\^N.txt"},
         {"C:\\w\\%^W", false, "%^S", "C:/w//mnt/c/w/%^W"},
         {"Z:\\" + Repeat("x", 256), false, "%^R", "\\\\fs01\\team\\" + Repeat("x", 256)},
-        {"C:\\" + Repeat("\xE8\xA1\xA8", 128), false, "%^U|%^U|%^U|%^U", Repeat(kUrl128, 3, "|") + "|%^U"},
+        {"C:\\" + Repeat("\xE8\xA1\xA8", 128), false, "%^U|%^U|%^U|%^U", Repeat(kUrl128, 4, "|"),
+         Repeat(kUrl128, 3, "|") + "|%^U"},
         {"X:\\w\\a%^U%^R.txt", false, "%^P|%^S", "X:\\w\\a%^U%^R.txt|X:/w/a%^U%^R.txt"},
     };
     for (bool unicode : {true, false}) {

@@ -22,7 +22,9 @@
 
 namespace reference {
 
-constexpr size_t kLineMaxLength = 3899;
+// 3899 bytes, or 65,535 UTF-16 units.
+template <typename Char>
+constexpr size_t kLineMaxLength = sizeof(Char) == 1 ? 3899 : 65535;
 
 enum class Mode {
     // Every pass exactly as the rules state it: it may grow without bound, or
@@ -88,7 +90,7 @@ void Pass(ExpansionOf<Char>& e, const std::basic_string<Char>& token, const std:
         }
         size_t at = hit - base;
         std::basic_string<Char> next = e.line.substr(0, at) + value + e.line.substr(at + token.size());
-        if (next.size() > kLineMaxLength) {
+        if (next.size() > kLineMaxLength<Char>) {
             e.overran = true;
             return;
         }

@@ -220,7 +220,9 @@ TEST_F(ClipboardSourceTest, FileLists)
         {harness::FileListBlock({lodz, "a.txt"}, true), true, false, 1, "File a.txt\n"},
         {harness::FileListBlock({lodz}, true), true, true, 1, "File " + lodz + "\n"},
         {harness::FileListBlock(std::vector<std::string>(1001, "a.txt"), false), true, true, 1, many},
-        {harness::FileListBlock({dots + "a.txt", dots + "ab.txt"}, true), true, true, 1, "File " + dots + "a.txt\n"},
+        {harness::FileListBlock({dots + "a.txt", dots + "ab.txt"}, true), true, false, 1, "File " + dots + "a.txt\n"},
+        {harness::FileListBlock({dots + "a.txt", dots + "ab.txt"}, true), true, true, 1,
+         "File " + dots + "a.txt\nFile " + dots + "ab.txt\n"},
         // Malformed: nothing read outside the block.
         {h.substr(0, 19), false, false, 0, kPoisonedList},
         {"\xFF\xFF" + h.substr(2) + "a.txt", false, false, 0, kPoisonedList},

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "tests/output/output_checks.h"
+#include "tests/support/file_list_block.h"
 #include "tests/support/harness.h"
 
 using harness::Escaped;
@@ -131,8 +132,8 @@ std::string Repeated(const std::string& text, int count)
 
 // Texts and names in UTF-8, with {dir}; {fw} is the scratch path in
 // fullwidth forms, {drv} its drive, {path:N} a name in it whose full path has
-// N UTF-16 units, {emoji:N} N emoji of two units each, {short:name} the
-// short form of an existing name's full path.
+// N UTF-16 units ({ascii:N} the same in ASCII), {emoji:N} N emoji of two
+// units each, {short:name} the short form of an existing name's full path.
 class UnicodeRun : public RunOutput {
 protected:
     std::string Expand(std::string text)
@@ -148,12 +149,14 @@ protected:
             GetShortPathNameW(harness::Utf16(scratch_.Join(text.substr(at + 7, end - at - 7))).c_str(), shortForm, MAX_PATH);
             text.replace(at, end + 1 - at, harness::Utf8(shortForm));
         }
-        for (size_t at; (at = text.find("{path:")) != std::string::npos;) {
-            // Folders of 60, as Wine's file system takes at most 255 bytes a name.
-            int units = atoi(text.c_str() + at + 6) - (int)scratch_.path().size() - 5;
-            std::string path;
-            for (; units > 0; units -= 61) path += Repeated("\xE8\xA1\xA8", std::min(units, 60)) + (units > 60 ? "\\" : "");
-            text.replace(at, text.find('}', at) + 1 - at, path + ".txt");
+        for (std::string kind : {"{path:", "{ascii:"}) {
+            for (size_t at; (at = text.find(kind)) != std::string::npos;) {
+                // Folders of 60, as Wine's file system takes at most 255 bytes a name.
+                int units = atoi(text.c_str() + at + kind.size()) - (int)scratch_.path().size() - 5;
+                std::string path, unit = kind[1] == 'p' ? "\xE8\xA1\xA8" : "a";
+                for (; units > 0; units -= 61) path += Repeated(unit, std::min(units, 60)) + (units > 60 ? "\\" : "");
+                text.replace(at, text.find('}', at) + 1 - at, path + ".txt");
+            }
         }
         return text;
     }
@@ -330,7 +333,8 @@ TEST_F(UnicodeRun, NamesInEveryScript)
         {1252, "한.txt|t.txt=%^A\xE9", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한é", ""},
         {932, "한.txt|t.txt=%^A\x95\x5C", "", "/#u /#t=\"{dir}\\t.txt\" {dir}\\한.txt", "한表", ""},
         // 259 units and 260; a pair at the cut of the inline template.
-        {0, "{path:259}|{path:260}", "", "/#u {dir}\\{path:259} {dir}\\{path:260} /#o=%^P", "{dir}\\{path:259}", ""},
+        {0, "{path:259}|{path:260}", "", "/#u {dir}\\{path:259} {dir}\\{path:260} /#o=%^P",
+         "{dir}\\{path:259}\r\n{dir}\\{path:260}", ""},
         {0, "", "", "/#u {dir}\\alpha.txt /#o=xx{emoji:650}", "xx{emoji:648}", ""},
         {0, "b2.txt|b10.txt", "", "/#u /#s /#j=\"→\" /#o=%^N {dir}\\b10.txt {dir}\\b2.txt", "b2.txt→b10.txt", ""},
         // Short names in their long form in Unicode only, as given in the code page.
@@ -352,6 +356,48 @@ TEST_F(UnicodeRun, NamesInEveryScript)
         if (c.outputFile[0]) got = ReadNamed(scratch_.Join(c.outputFile));
         else harness::ReadClipboardText(&got, true);
         EXPECT_EQ(expected, got) << "tail: " << tail_;
+    }
+}
+
+// The nine File placeholders of a path, by the rules of the manual's table.
+std::string EveryPlaceholder(const std::string& path, bool folder)
+{
+    size_t cut = path.rfind('\\'), dot = path.rfind('.');
+    std::string d = path.substr(0, cut + 1), name = path.substr(cut + 1);
+    std::string stem = name.substr(0, dot == std::string::npos || dot < cut ? name.size() : dot - cut - 1);
+    std::string upper = d.substr(0, d.size() - 1), holder = upper.substr(upper.rfind('\\') + 1);
+    return (folder ? path + "\\" : path) + "|" + path + "|" + d + "|" + upper + "|" + holder.substr(0, holder.rfind('.')) +
+           "|" + name + "|" + name.substr(stem.size()) + "|" + stem + "|" + d + stem;
+}
+
+// Paths past 259 units in Unicode, from the command line, the clipboard's
+// lines and Explorer's copied files, with the values that a short path gets;
+// the same paths are no items in the code page.
+TEST_F(UnicodeRun, LongItems)
+{
+    MakeFiles("{path:300}|{path:1000}|{ascii:3000}");
+    std::string p1000 = Expand("{dir}\\{path:1000}");
+    const struct {
+        std::string path;
+        bool folder;
+    } rows[] = {{Expand("{dir}\\{path:300}"), false},
+                {p1000, false},
+                {Expand("{dir}\\{ascii:3000}"), false},
+                {p1000.substr(0, p1000.rfind('\\')), true},
+                {"\\\\?\\" + p1000, false}};
+    const char* tpl = "%^P|%^-P|%^D|%^-D|%^F|%^N|%^E|%^A|%^B";
+    for (const auto& row : rows) {
+        std::string expected = EveryPlaceholder(row.path, row.folder);
+        for (int source = 0; source < 4; ++source) {
+            harness::SetClipboardText(kClipboardSentinel);
+            if (source == 1) harness::SetClipboardText(row.path, true);
+            if (source == 2) harness::SetClipboardBlock(CF_HDROP, harness::FileListBlock({row.path}, true));
+            tail_ = std::string(source == 3 ? "" : "/#u ") + "/#o=" + tpl + (source == 1 || source == 2 ? " /#c" : " \"" + row.path + "\"");
+            EXPECT_EQ(0u, harness::RunTavrel(tail_, scratch_.path(), "", true)) << tail_;
+            std::string got;
+            harness::ReadClipboardText(&got, true);
+            EXPECT_EQ(source == 3 ? kClipboardSentinel : expected, got) << "source " << source << ", " << row.path.size() << " bytes";
+        }
     }
 }
 
