@@ -207,6 +207,7 @@ def main(version):
         expect(scoop.get("bin") in zips[name], True, f"Scoop's bin {scoop.get('bin')} in {name}")
         later = scoop.get("autoupdate", {}).get("architecture", {}).get(architecture, {}).get("url", "")
         expect(later.replace("$version", version), current["url"], f"{what}: autoupdate's address for this version")
+        expect(later.rpartition("/")[2], f"Tavrel-$version-{suffix}", f"{what}: autoupdate's zip for the next version")
 
     for fault in faults:
         print(f"check-manifests.py: {fault}")
