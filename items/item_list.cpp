@@ -15,6 +15,7 @@
 #include <string.h>
 
 #include "items/path_questions.h"
+#include "system/long_path.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
@@ -165,6 +166,16 @@ static bool NamesOptionFile(const Char* text, size_t end, size_t length)
            Equal(window, TEXT_AS(Char, ITEM_SEPARATOR_INTRODUCER));
 }
 
+// In Unicode, a path given with short components ("PROGRA~1") is taken in
+// its long form, the one that Explorer shows; one that would not fit stays
+// as given, as every path does in the code page.
+static const char* InLongForm(const char* path) { return path; }
+static const wchar_t* InLongForm(const wchar_t* path)
+{
+    static wchar_t longForm[kItemMaxLength + 1];
+    return LongFormOfShortNames(path, longForm, kItemMaxLength + 1) ? longForm : path;
+}
+
 template <typename Char>
 static void TakeExistingPath(Char* path, bool isDirectory, const Char* text, size_t end)
 {
@@ -172,7 +183,7 @@ static void TakeExistingPath(Char* path, bool isDirectory, const Char* text, siz
     size_t length = TextLength(path, kTokenSize);
     if (length > (size_t)kItemMaxLength) return;
     if (NamesOptionFile(text, end, length)) return;
-    AppendItem(File, path, isDirectory);
+    AppendItem(File, InLongForm(path), isDirectory);
 }
 
 // The length goes first: a text this long is dropped whatever the cracker

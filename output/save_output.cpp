@@ -15,6 +15,7 @@
 #include <commdlg.h>
 
 #include "system/final_path.h"
+#include "system/long_path.h"
 #include "system/system_calls.h"
 #include "system/system_function.h"
 #include "system/system_text.h"
@@ -27,6 +28,9 @@ constexpr int kFileNameBufferSize = 520;
 // dash, an attempt number and an extension: the temporary file and the
 // backup lie beside the destination under such names.
 constexpr int kSideNameBufferSize = kFileNameBufferSize + 32;
+// What a side name adds at most to the destination's: the dot, eight digits
+// of the process id, the dash, two of the attempt, the dot and the extension.
+constexpr int kSideSuffixLength = 16;
 constexpr int kSideNameAttempts = 100;
 
 #ifndef _WIN64
@@ -127,36 +131,28 @@ static void DeletePatiently(const wchar_t* name)
 }
 
 struct SaveFiles {
-    wchar_t destination[kFileNameBufferSize];  // the full path
+    wchar_t destination[kSideNameBufferSize];  // the full path, in its long form past MAX_PATH
+    int nameAt;                                // where its file name begins
     DWORD length;                              // of the new text
     wchar_t temp[kSideNameBufferSize];
     wchar_t backup[kSideNameBufferSize];
 };
 
-// The file functions refuse a path of MAX_PATH units or more.
-constexpr int kLongestPath = MAX_PATH - 1;
-
 // A side file lies in the destination's folder, as the replace needs, under
-// the destination's name with ".<pid>-<attempt>.<extension>". Those ten to
-// fifteen units more pass the path limit from a destination of about 245
-// units on, which a plain write would still save: there the side name takes
-// the "\\?\" form, whose limit is 32,767 units (a full path that the system
-// gave in that form or as a device keeps it). False when it does not fit the
-// buffer.
+// the destination's name with ".<pid>-<attempt>.<extension>". Where that
+// would pass the 255 units that a file system allows for one name, from a
+// name of about 240 units on, the side file is named
+// ".<pid>-<attempt>.<extension>" alone. A side path past 259 units takes
+// the "\\?\" form, as a plain write of the destination would still save
+// there. False when it does not fit the buffer.
 static bool FormSideName(wchar_t (&name)[kSideNameBufferSize], const SaveFiles& files, int attempt, const wchar_t* extension)
 {
-    DWORD pid = GetCurrentProcessId();
-    const wchar_t* path = files.destination;
-    int length = FormatSideName(name, kSideNameBufferSize, L"", path, pid, attempt, extension);
-    if (length > 0 && length <= kLongestPath) return true;
-    const wchar_t* prefix = L"\\\\?\\";
-    if (StartsWithNoCase(path, L"\\\\?\\") || StartsWithNoCase(path, L"\\\\.\\")) {
-        prefix = L"";
-    } else if (StartsWithNoCase(path, L"\\\\")) {
-        prefix = L"\\\\?\\UNC";
-        ++path;
-    }
-    return FormatSideName(name, kSideNameBufferSize, prefix, path, pid, attempt, extension) > 0;
+    wchar_t path[kSideNameBufferSize];
+    CopyText(path, files.destination, kSideNameBufferSize);
+    if (lstrlenW(path + files.nameAt) + kSideSuffixLength > kLongestName) path[files.nameAt] = 0;
+    wchar_t side[kSideNameBufferSize];
+    return FormatSideName(side, kSideNameBufferSize, path, GetCurrentProcessId(), attempt, extension) > 0 &&
+           LongPathForm(side, name, kSideNameBufferSize) > 0;
 }
 
 enum DestinationState { DestinationAbsent, DestinationClaimed, DestinationRefused };
@@ -284,9 +280,8 @@ static SaveOutcome PutInPlace(SaveFiles& files, DestinationState state)
 static SaveOutcome SaveBeside(const wchar_t* fileName, const char* text, DWORD textLength)
 {
     SaveFiles files = {};
-    wchar_t* name = nullptr;
-    DWORD length = FullPathName(fileName, kFileNameBufferSize, files.destination, &name);
-    if (!length || length >= (DWORD)kFileNameBufferSize || !name) return NotSaved;
+    int length = LongPathForm(fileName, files.destination, kSideNameBufferSize, &files.nameAt);
+    if (!length || files.nameAt >= length) return NotSaved;
     files.length = textLength;
     HANDLE claim;
     DestinationState state = ClaimDestination(files.destination, &claim);
@@ -300,13 +295,14 @@ static SaveOutcome SaveBeside(const wchar_t* fileName, const char* text, DWORD t
 
 static bool ReplaceFileContent(const wchar_t* fileName, const char* text, DWORD length)
 {
-    if (!fileName[0] || TextLength(fileName, kFileNameBufferSize) >= (size_t)kFileNameBufferSize) return false;
-    SaveOutcome outcome = SaveBeside(fileName, text, length);
+    wchar_t name[kSideNameBufferSize];
+    if (!fileName[0] || !LongPathForm(fileName, name, kSideNameBufferSize)) return false;
+    SaveOutcome outcome = SaveBeside(name, text, length);
     if (outcome == DestinationIsLink) {
         // Replacing the link would make it a file of its own: the link stays
         // one, and the file it leads to gets the new text.
         wchar_t target[kFileNameBufferSize];
-        outcome = FinalPathOf(fileName, target, kFileNameBufferSize) ? SaveBeside(target, text, length) : NotSaved;
+        outcome = FinalPathOf(name, target, kFileNameBufferSize) ? SaveBeside(target, text, length) : NotSaved;
     }
     return outcome == Saved;
 }

@@ -83,15 +83,16 @@ inline DWORD FullPathName(const wchar_t* name, DWORD size, wchar_t* out, wchar_t
     return GetFullPathNameW(name, size, out, namePart);
 }
 
+inline DWORD LongPathName(const wchar_t* path, wchar_t* out, DWORD size) { return GetLongPathNameW(path, out, size); }
+
 inline DWORD FinalPathName(HANDLE file, wchar_t* out, DWORD size)
 {
     return GetFinalPathNameByHandleW(file, out, size, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
 }
 
-// "<prefix><path>.<pid in hex>-<attempt>.<extension>"; the length, or a
-// negative number when it does not fit.
-inline int FormatSideName(wchar_t* out, int size, const wchar_t* prefix, const wchar_t* path, DWORD pid, int attempt,
-                          const wchar_t* extension)
+// "<path>.<pid in hex>-<attempt>.<extension>"; the length, or a negative
+// number when it does not fit.
+inline int FormatSideName(wchar_t* out, int size, const wchar_t* path, DWORD pid, int attempt, const wchar_t* extension)
 {
-    return wnsprintfW(out, size, L"%s%s.%lx-%d.%s", prefix, path, pid, attempt, extension);
+    return wnsprintfW(out, size, L"%s.%lx-%d.%s", path, pid, attempt, extension);
 }

@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "system/long_path.h"
 #include "system/url_decompose.h"
 #include "items/item_list.h"
 #include "tests/items/items_support.h"
@@ -281,6 +282,20 @@ TEST_F(ScannerTest, LongDoubleByteNameEndingIn5C)
     ASSERT_TRUE(PathIsDirectoryA(Padded(128, "dd" + so).c_str()));
     ExpectScan(CommandLine, Padded(128, "d" + so), "File " + Padded(128, "d" + so) + "\n");
     ExpectScan(CommandLine, Padded(128, "dd" + so), "");
+}
+
+// The rule's table, each component alone and inside a path.
+TEST(HoldsShortName, ComponentsOfTheShortForm)
+{
+    const struct {
+        const wchar_t* component;
+        bool shortForm;
+    } rows[] = {{L"PROGRA~1", true},     {L"PROG~FBU", true},    {L"REPORT~1.DOC", true}, {L"~1", true},
+                {L"report~.txt", false}, {L"LONGNAME~1", false}, {L"name~1.html", false}, {L"a.b~1.c", false}};
+    for (const auto& row : rows) {
+        for (const std::wstring& path : {std::wstring(row.component), L"C:\\x y\\" + std::wstring(row.component) + L"\\z.txt"})
+            EXPECT_EQ(row.shortForm, HoldsShortName(path.c_str())) << harness::Utf8(path);
+    }
 }
 
 TEST(CheckUrl, PrefixesAndTheCracker)

@@ -12,6 +12,7 @@
 
 #include "app/options.h"
 #include "items/item_list.h"
+#include "tests/support/harness.h"
 
 namespace output_checks {
 
@@ -38,13 +39,14 @@ inline void SetOutput(OutputMode mode, const std::string& filePath = "")
 inline std::string FolderListing(const std::string& folder)
 {
     std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(harness::SystemPath(folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         do {
-            std::string name = found.cFileName;
-            if (name != "." && name != "..") names.push_back(name);
-        } while (FindNextFileA(search, &found));
+            char name[MAX_PATH * 2] = {};
+            WideCharToMultiByte(CP_ACP, 0, found.cFileName, -1, name, sizeof(name), nullptr, nullptr);
+            if (strcmp(name, ".") && strcmp(name, "..")) names.push_back(name);
+        } while (FindNextFileW(search, &found));
         FindClose(search);
     }
     std::sort(names.begin(), names.end());

@@ -131,7 +131,8 @@ std::string Repeated(const std::string& text, int count)
 
 // Texts and names in UTF-8, with {dir}; {fw} is the scratch path in
 // fullwidth forms, {drv} its drive, {path:N} a name in it whose full path has
-// N UTF-16 units, {emoji:N} N emoji of two units each.
+// N UTF-16 units, {emoji:N} N emoji of two units each, {short:name} the
+// short form of an existing name's full path.
 class UnicodeRun : public RunOutput {
 protected:
     std::string Expand(std::string text)
@@ -141,6 +142,12 @@ protected:
         for (size_t at; (at = text.find("{drv}")) != std::string::npos;) text.replace(at, 5, scratch_.path().substr(0, 2));
         for (size_t at; (at = text.find("{emoji:")) != std::string::npos;)
             text.replace(at, text.find('}', at) + 1 - at, Repeated("\xF0\x9F\x93\x81", atoi(text.c_str() + at + 7)));
+        for (size_t at; (at = text.find("{short:")) != std::string::npos;) {
+            wchar_t shortForm[MAX_PATH] = {};
+            size_t end = text.find('}', at);
+            GetShortPathNameW(harness::Utf16(scratch_.Join(text.substr(at + 7, end - at - 7))).c_str(), shortForm, MAX_PATH);
+            text.replace(at, end + 1 - at, harness::Utf8(shortForm));
+        }
         for (size_t at; (at = text.find("{path:")) != std::string::npos;) {
             // Folders of 60, as Wine's file system takes at most 255 bytes a name.
             int units = atoi(text.c_str() + at + 6) - (int)scratch_.path().size() - 5;
@@ -326,6 +333,11 @@ TEST_F(UnicodeRun, NamesInEveryScript)
         {0, "{path:259}|{path:260}", "", "/#u {dir}\\{path:259} {dir}\\{path:260} /#o=%^P", "{dir}\\{path:259}", ""},
         {0, "", "", "/#u {dir}\\alpha.txt /#o=xx{emoji:650}", "xx{emoji:648}", ""},
         {0, "b2.txt|b10.txt", "", "/#u /#s /#j=\"→\" /#o=%^N {dir}\\b10.txt {dir}\\b2.txt", "b2.txt→b10.txt", ""},
+        // Short names in their long form in Unicode only, as given in the code page.
+        {0, "Long Folder\\long name.txt", "", "/#u /#o=%^P {short:Long Folder\\long name.txt}",
+         "{dir}\\Long Folder\\long name.txt", ""},
+        {0, "Long Folder\\long name.txt", "", "/#o=%^P {short:Long Folder\\long name.txt}",
+         "{short:Long Folder\\long name.txt}", ""},
         // A copy of the exe in a folder that no code page holds.
         {0, "한국\\x.exe|한국\\x.ini=%^A!", "", "/#u {dir}\\alpha.txt", "alpha!", ""},
     };

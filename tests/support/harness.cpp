@@ -42,7 +42,7 @@ ScratchFolder::~ScratchFolder() { RemoveTree(path_); }
 static void CreateParents(const std::string& path)
 {
     for (size_t at = 3; at < path.size(); at += IsAnsiLeadByte((unsigned char)path[at]) ? 2 : 1)
-        if (path[at] == '\\') CreateDirectoryA(path.substr(0, at).c_str(), nullptr);
+        if (path[at] == '\\') CreateDirectoryW(SystemPath(path.substr(0, at)).c_str(), nullptr);
 }
 
 std::string ScratchFolder::File(const std::string& relative, const std::string& bytes) const
@@ -86,17 +86,20 @@ std::wstring FromCodePage(const std::string& text)
     return wide;
 }
 
-void RemoveTree(const std::string& path)
+std::wstring SystemPath(const std::string& path, size_t from)
 {
     std::wstring wide = FromCodePage(path);
-    // The long form reaches the paths of 260 units and more that tests make.
     bool full = wide.size() > 2 && wide[1] == L':' && wide[2] == L'\\';
-    RemoveTree(full ? L"\\\\?\\" + wide : wide);
+    return full && wide.size() >= from ? L"\\\\?\\" + wide : wide;
 }
+
+// The long form reaches the paths of 260 units and more that tests make.
+void RemoveTree(const std::string& path) { RemoveTree(SystemPath(path, 0)); }
 
 void WriteBytes(const std::string& path, const std::string& bytes)
 {
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(SystemPath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return;
     DWORD written = 0;
     WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
@@ -106,8 +109,8 @@ void WriteBytes(const std::string& path, const std::string& bytes)
 std::string ReadBytes(const std::string& path, bool* exists)
 {
     std::string bytes;
-    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = CreateFileW(SystemPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (exists) *exists = file != INVALID_HANDLE_VALUE;
     if (file == INVALID_HANDLE_VALUE) return bytes;
     char chunk[65536];
@@ -117,7 +120,7 @@ std::string ReadBytes(const std::string& path, bool* exists)
     return bytes;
 }
 
-bool PathExists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool PathExists(const std::string& path) { return GetFileAttributesW(SystemPath(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 std::string CopyTavrelAs(const std::string& folder, const std::string& name)
 {

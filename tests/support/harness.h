@@ -35,6 +35,10 @@ private:
     std::string path_;
 };
 
+// A path of the code page as the file functions take it: a full path of
+// from units or more in the "\\?\" form, which Windows needs past 247
+// units for a folder and past 259 for a file, and Wine does not.
+std::wstring SystemPath(const std::string& path, size_t from = 248);
 void RemoveTree(const std::string& path);
 void WriteBytes(const std::string& path, const std::string& bytes);
 // The whole file, or nullopt-like: *exists tells whether it could be read.
