@@ -1,171 +1,104 @@
-// "/#i" and "/#i-" run by the built exe, copied outside %TEMP% (where the
-// scratch folders are, and where "/#i" writes nothing), against the user's
-// real Send To and Programs folders; the shortcuts read back through the
-// shell's own object. Each run's message box is found and closed here.
-#include <windows.h>
-#include <shlobj.h>
-
+// "/#i" and "/#i-" run by the built exe, copied outside %TEMP% (where "/#i" writes nothing), against the
+// user's real Send To and Programs; the shortcuts read back through the shell's object, each box read and closed.
 #include <gtest/gtest.h>
 
-#include <string>
-
+#include "system/shell_objects.h"
+#include "system/shortcut_files.h"
 #include "tests/support/harness.h"
 
 using namespace harness;
 
 namespace {
 
-struct Entry {
-    const char* english;
-    const char* japanese;
-    const wchar_t* arguments;
-    WORD key;  // 0 for a Send To entry; the key entry lies in Programs
-};
-const Entry kEntries[] = {
-    {"Paths", u8"パス", L"/#u", 0},
-    {"Names", u8"名前", L"/#u /#o=%^N", 0},
-    {"Quoted paths on one line", u8"引用符付きパスを1行で", L"/#u /#j=\" \" /#o=%^Q", 0},
-    {"Network paths", u8"ネットワークパス", L"/#u /#o=%^R", 0},
-    {"Links for mail", u8"メール用リンク", L"/#u /#l /#o=%^N", 0},
-    {"WSL paths", u8"WSLパス", L"/#u /#o=%^-W", 0},
-    {"Copied files as paths", u8"コピーしたファイルのパス", L"/#u /#c", 0x0677},
+// The names in English and Japanese; only the entry in Programs has a key.
+const struct Entry { const char* names[2]; const wchar_t* arguments; WORD key; } kEntries[] = {
+    {{"Paths", u8"パス"}, L"/#u", 0},
+    {{"Names", u8"名前"}, L"/#u /#o=%^N", 0},
+    {{"Quoted paths on one line", u8"引用符付きパスを1行で"}, L"/#u /#j=\" \" /#o=%^Q", 0},
+    {{"Network paths", u8"ネットワークパス"}, L"/#u /#o=%^R", 0},
+    {{"Links for mail", u8"メール用リンク"}, L"/#u /#l /#o=%^N", 0},
+    {{"WSL paths", u8"WSLパス"}, L"/#u /#o=%^-W", 0},
+    {{"Copied files as paths", u8"コピーしたファイルのパス"}, L"/#u /#c", 0x0677},
 };
 
 std::wstring EntryPath(const Entry& entry, bool japanese)
 {
-    wchar_t* folder = nullptr;
-    SHGetKnownFolderPath(entry.key ? FOLDERID_Programs : FOLDERID_SendTo, 0, nullptr, &folder);
-    std::wstring path = std::wstring(folder) + L"\\" + Utf16(japanese ? entry.japanese : entry.english) + L" (Tavrel).lnk";
-    CoTaskMemFree(folder);
+    wchar_t path[MAX_PATH] = {};
+    ShortcutPath(entry.key ? ProgramsFolder : SendToFolder, Utf16(entry.names[japanese]).c_str(), path, MAX_PATH);
     return path;
 }
 
-// Target, arguments, icon, working folder, description and key, or "" where none was read.
-std::wstring ReadShortcut(const std::wstring& path)
+// "target|arguments|icon,index|working folder|description|key", or "" when there is none.
+std::string ReadShortcut(const std::wstring& path)
 {
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    wchar_t target[MAX_PATH] = {}, arguments[MAX_PATH] = {}, icon[MAX_PATH] = {}, folder[MAX_PATH] = {},
-            description[MAX_PATH] = {};
+    IShellLinkW* link;
+    IPersistFile* file;
+    wchar_t s[5][MAX_PATH] = {};
     int index = -1;
     WORD key = 0;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link))) return L"";
-    link->QueryInterface(IID_IPersistFile, (void**)&file);
-    bool read = SUCCEEDED(file->Load(path.c_str(), STGM_READ));
-    link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH);
-    link->GetArguments(arguments, MAX_PATH);
-    link->GetIconLocation(icon, MAX_PATH, &index);
-    link->GetWorkingDirectory(folder, MAX_PATH);
-    link->GetDescription(description, MAX_PATH);
-    link->GetHotkey(&key);
-    file->Release();
-    link->Release();
-    if (!read) return L"";
-    return std::wstring(target) + L"|" + arguments + L"|" + icon + L"," + std::to_wstring(index) + L"|" + folder + L"|" +
-           description + L"|" + std::to_wstring(key);
+    bool read = NewShellLink(&link, &file) && SUCCEEDED(file->Load(path.c_str(), STGM_READ)) &&
+                SUCCEEDED(link->GetPath(s[0], MAX_PATH, nullptr, SLGP_RAWPATH) | link->GetArguments(s[1], MAX_PATH) |
+                          link->GetIconLocation(s[2], MAX_PATH, &index) | link->GetWorkingDirectory(s[3], MAX_PATH) |
+                          link->GetDescription(s[4], MAX_PATH) | link->GetHotkey(&key));
+    if (link) file->Release(), link->Release();
+    std::wstring all = std::wstring(s[0]) + L"|" + s[1] + L"|" + s[2] + L"," + std::to_wstring(index) + L"|" + s[3];
+    return read ? Utf8(all + L"|" + s[4] + L"|" + std::to_wstring(key)) : "";
 }
 
-void WriteShortcut(const std::wstring& path, const std::wstring& target)
+// The text of the run's box, "no box", or the exit code that was not 0.
+std::string RunForBox(const std::string& tail, const std::string& exe)
 {
-    IShellLinkW* link = nullptr;
-    IPersistFile* file = nullptr;
-    CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW, (void**)&link);
-    link->QueryInterface(IID_IPersistFile, (void**)&file);
-    link->SetPath(target.c_str());
-    EXPECT_TRUE(SUCCEEDED(file->Save(path.c_str(), TRUE))) << Utf8(path);
-    file->Release();
-    link->Release();
+    HANDLE process = StartProcess(exe, "\"" + exe + "\" " + tail, BuildFolder());
+    HWND box = nullptr;
+    for (int i = 0; i < 300 && !box && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++i)
+        box = WaitForWindow("#32770", GetProcessId(process), 50);
+    wchar_t text[2048] = {};
+    GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 2048);
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    DWORD code = WaitForExit(process);
+    return code ? "exit code " + std::to_string(code) : box ? Utf8(text) : "no box";
 }
 
-class SendToEntries : public testing::Test {
-protected:
-    void SetUp() override
-    {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-        CreateDirectoryA(folder_.c_str(), nullptr);
-        exe_ = CopyTavrelAs(folder_, "Tavrel.exe");
-        japanese_ = GetACP() == 932;
-    }
-    void TearDown() override
-    {
-        for (const Entry& entry : kEntries)
-            for (bool japanese : {false, true}) DeleteFileW(EntryPath(entry, japanese).c_str());
-        RemoveTree(folder_);
-        CoUninitialize();
-    }
-
-    // Runs exe with tail, closes its message box and returns the box's text,
-    // "no box" when none appeared, or "exit code N" when the run did not end with 0.
-    std::string Run(const std::string& tail, const std::string& exe = "")
-    {
-        std::string path = exe.empty() ? exe_ : exe;
-        HANDLE process = StartProcess(path, "\"" + path + "\" " + tail, folder_);
-        HWND box = nullptr;
-        for (int i = 0; i < 300 && !box && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++i)
-            box = WaitForWindow("#32770", GetProcessId(process), 50);
-        wchar_t text[2048] = {};
-        GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 2048);
-        PostMessageA(box, WM_COMMAND, IDOK, 0);
-        DWORD code = WaitForExit(process);
-        return code ? "exit code " + std::to_string(code) : box ? Utf8(text) : "no box";
-    }
-
-    std::string folder_ = BuildFolder() + "entries-" + std::to_string(GetCurrentProcessId());
-    std::string exe_;
-    bool japanese_ = false;
-};
-
-TEST_F(SendToEntries, WrittenTwiceThenRemovedBesideOthers)
+TEST(SendToEntries, WrittenTwiceRemovedBesideOthersAndNeverByAccident)
 {
-    std::wstring exe = Utf16(exe_);
+    std::string folder = BuildFolder() + "entries-" + std::to_string(GetCurrentProcessId());
+    CreateDirectoryA(folder.c_str(), nullptr);
+    std::string exe = CopyTavrelAs(folder, "Tavrel.exe");
+    std::wstring wide = Utf16(exe);
+    bool ja = GetACP() == 932;
     for (const char* tail : {"/#i", " /#I\t"}) {
-        EXPECT_NE(std::string::npos, Run(tail).find(japanese_ ? u8"キー Ctrl+Alt+F8:" : "Key Ctrl+Alt+F8:")) << tail;
-        for (const Entry& entry : kEntries) {
-            std::wstring expected =
-                exe + L"|" + entry.arguments + L"|" + exe + L",0||Tavrel|" + std::to_wstring(entry.key);
-            EXPECT_EQ(Utf8(expected), Utf8(ReadShortcut(EntryPath(entry, japanese_)))) << entry.english;
-            EXPECT_EQ("", Utf8(ReadShortcut(EntryPath(entry, !japanese_)))) << entry.english;
-        }
+        EXPECT_NE(std::string::npos, RunForBox(tail, exe).find(ja ? u8"キー Ctrl+Alt+F8:" : "Key Ctrl+Alt+F8:")) << tail;
+        for (const Entry& e : kEntries)
+            EXPECT_EQ(Utf8(wide + L"|" + e.arguments + L"|" + wide + L",0||Tavrel|" + std::to_wstring(e.key)),
+                      ReadShortcut(EntryPath(e, ja)) + ReadShortcut(EntryPath(e, !ja))) << tail;
     }
-    // A user's own shortcut and one of the names that leads to another
-    // program stay; the other language's entry to this exe goes.
+    // A user's own shortcut and a table name that leads to another program stay; the other language's goes.
     std::wstring own = EntryPath(kEntries[0], false) + L".mine.lnk";
-    WriteShortcut(own, exe);
-    WriteShortcut(EntryPath(kEntries[0], !japanese_), L"C:\\windows\\notepad.exe");
-    WriteShortcut(EntryPath(kEntries[1], !japanese_), exe);
-    Run("/#i-");
-    for (const Entry& entry : kEntries) EXPECT_EQ("", Utf8(ReadShortcut(EntryPath(entry, japanese_)))) << entry.english;
-    EXPECT_EQ("", Utf8(ReadShortcut(EntryPath(kEntries[1], !japanese_))));
-    EXPECT_NE("", Utf8(ReadShortcut(EntryPath(kEntries[0], !japanese_))));
-    EXPECT_NE("", Utf8(ReadShortcut(own)));
+    WriteShortcut(own.c_str(), wide.c_str(), L"", 0);
+    WriteShortcut(EntryPath(kEntries[0], !ja).c_str(), L"C:\\windows\\notepad.exe", L"", 0);
+    WriteShortcut(EntryPath(kEntries[1], !ja).c_str(), wide.c_str(), L"", 0);
+    RunForBox("/#i-", exe);
+    for (const Entry& e : kEntries) EXPECT_EQ("", ReadShortcut(EntryPath(e, ja))) << e.names[0];
+    EXPECT_EQ("", ReadShortcut(EntryPath(kEntries[1], !ja)));
+    EXPECT_TRUE(ReadShortcut(EntryPath(kEntries[0], !ja)).size() && ReadShortcut(own).size());
     DeleteFileW(own.c_str());
-    EXPECT_EQ(japanese_ ? u8"削除するものはありませんでした。\r\n" : "Nothing was there to remove.\r\n", Run("/#i-"));
-}
-
-TEST_F(SendToEntries, FromTheTemporaryFolderOrWithABlockedNameInTheBox)
-{
+    DeleteFileW(EntryPath(kEntries[0], !ja).c_str());
+    EXPECT_EQ(ja ? u8"削除するものはありませんでした。\r\n" : "Nothing was there to remove.\r\n", RunForBox("/#i-", exe));
     ScratchFolder scratch;
-    std::string inTemporary = CopyTavrelAs(scratch.path(), "Tavrel.exe");
-    EXPECT_NE(std::string::npos, Run("/#i", inTemporary).find("zip"));
-    for (const Entry& entry : kEntries) EXPECT_EQ("", Utf8(ReadShortcut(EntryPath(entry, japanese_)))) << entry.english;
-    // A folder of the first entry's name: it is named in the box, the rest are written.
-    std::wstring blocked = EntryPath(kEntries[0], japanese_);
+    EXPECT_NE(std::string::npos, RunForBox("/#i", CopyTavrelAs(scratch.path(), "Tavrel.exe")).find("zip"));
+    for (const char* tail : {"http://example.com/#intro", "C:\\x.txt /#i", "/#i C:\\x.txt", "/#ix", "/#o=/#i",
+                             "\"/#i\"", "/#i--", "/#u /#i"})
+        EXPECT_EQ("no box", RunForBox(tail, exe)) << "tail: " << tail;
+    for (const Entry& e : kEntries) EXPECT_EQ("", ReadShortcut(EntryPath(e, ja))) << e.names[0];
+    // A folder of the first entry's name is named in the box; the rest are written.
+    std::wstring blocked = EntryPath(kEntries[0], ja);
     CreateDirectoryW(blocked.c_str(), nullptr);
-    std::string box = Run("/#i");
+    std::string box = RunForBox("/#i", exe);
     RemoveDirectoryW(blocked.c_str());
     EXPECT_NE(std::string::npos, box.find(Utf8(blocked.substr(blocked.rfind(L'\\') + 1)))) << box;
-    EXPECT_NE(L"", ReadShortcut(EntryPath(kEntries[6], japanese_)));
-}
-
-TEST_F(SendToEntries, AnyOtherTailWritesNothing)
-{
-    const char* tails[] = {"http://example.com/#intro", "C:\\x.txt /#i", "/#i C:\\x.txt", "/#ix", "/#o=/#i",
-                           "\"/#i\"", "/#i--", "/#i-/#i", "/#u /#i"};
-    for (const char* tail : tails) {
-        EXPECT_EQ("no box", Run(tail)) << "tail: " << tail;
-        for (const Entry& entry : kEntries)
-            EXPECT_EQ("", Utf8(ReadShortcut(EntryPath(entry, japanese_)))) << "tail: " << tail;
-    }
+    EXPECT_NE("", ReadShortcut(EntryPath(kEntries[6], ja)));
+    for (const Entry& e : kEntries) DeleteFileW(EntryPath(e, ja).c_str());
+    RemoveTree(folder);
 }
 
 }  // namespace
