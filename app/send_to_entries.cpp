@@ -7,7 +7,7 @@
 #include "system/shortcut_files.h"
 #include "system/system_text.h"
 
-// The entries, in the order of the names in EntryTexts:
+// The entries, in the order of their names in EntryText:
 //   name (English)             folder    arguments               key
 //   Paths                      Send To   /#u
 //   Names                      Send To   /#u /#o=%^N
@@ -51,31 +51,28 @@ static void AddLine(BoxText* box, const wchar_t* line, const wchar_t* end = L"")
 
 static void AddEntriesTo(BoxText* box, const wchar_t* target)
 {
-    const EntryTexts& texts = ChosenEntryTexts();
     bool written[kEntryCount];
     bool anyFailed = false;
     for (int entry = 0; entry < kEntryCount; ++entry) {
         wchar_t path[MAX_PATH];
-        written[entry] = ShortcutPath(FolderOf(entry), texts.names[entry], path, MAX_PATH) &&
+        written[entry] = ShortcutPath(FolderOf(entry), EntryText(entry), path, MAX_PATH) &&
                          WriteShortcut(path, target, kEntryArguments[entry], entry == kKeyEntry ? kEntryKey : 0);
         anyFailed |= !written[entry];
     }
     for (int entry = 0; entry < kKeyEntry; ++entry) {
         if (written[entry]) {
-            if (!box->length) AddLine(box, texts.added);
-            AddLine(box, texts.names[entry], L" (Tavrel)");
+            if (!box->length) AddLine(box, EntryText(kAddedText));
+            AddLine(box, EntryText(entry), L" (Tavrel)");
         }
     }
     if (written[kKeyEntry]) {
-        AddLine(box, L"");
-        AddLine(box, texts.key);
-        AddLine(box, texts.names[kKeyEntry], L" (Tavrel)");
+        AddLine(box, EntryText(kKeyText));
+        AddLine(box, EntryText(kKeyEntry), L" (Tavrel)");
     }
     if (!anyFailed) return;
-    AddLine(box, L"");
-    AddLine(box, texts.notWritten);
+    AddLine(box, EntryText(kNotWrittenText));
     for (int entry = 0; entry < kEntryCount; ++entry)
-        if (!written[entry]) AddLine(box, texts.names[entry], L" (Tavrel).lnk");
+        if (!written[entry]) AddLine(box, EntryText(entry), L" (Tavrel).lnk");
 }
 
 // Only the shortcuts of the table's names that lead to a file of the running
@@ -84,19 +81,19 @@ static void AddEntriesTo(BoxText* box, const wchar_t* target)
 static void RemoveEntriesTo(BoxText* box, const wchar_t* target)
 {
     const wchar_t* exeName = PathFindFileNameW(target);
-    for (const EntryTexts& texts : kEntryTexts) {
+    for (int language = 0; language < kLanguageCount; ++language) {
         for (int entry = 0; entry < kEntryCount; ++entry) {
             wchar_t path[MAX_PATH];
             wchar_t targetName[MAX_PATH];
-            if (!ShortcutPath(FolderOf(entry), texts.names[entry], path, MAX_PATH) ||
+            if (!ShortcutPath(FolderOf(entry), EntryText(entry, language), path, MAX_PATH) ||
                 !ShortcutTargetName(path, targetName, MAX_PATH) || lstrcmpiW(targetName, exeName) != 0 ||
                 !DeleteFileW(path))
                 continue;
-            if (!box->length) AddLine(box, ChosenEntryTexts().removed);
-            AddLine(box, texts.names[entry], L" (Tavrel)");
+            if (!box->length) AddLine(box, EntryText(kRemovedText));
+            AddLine(box, EntryText(entry, language), L" (Tavrel)");
         }
     }
-    if (!box->length) AddLine(box, ChosenEntryTexts().noneRemoved);
+    if (!box->length) AddLine(box, EntryText(kNoneRemovedText));
 }
 
 int RunEntries(EntriesRequest request)
@@ -109,7 +106,7 @@ int RunEntries(EntriesRequest request)
     if (request == RemoveEntries)
         RemoveEntriesTo(&box, target);
     else if (LiesInTemporaryFolder(target))
-        AddLine(&box, ChosenEntryTexts().temporary);
+        AddLine(&box, EntryText(kTemporaryText));
     else
         AddEntriesTo(&box, target);
     MessageBoxW(nullptr, box.text, L"Tavrel", MB_OK | MB_ICONINFORMATION);

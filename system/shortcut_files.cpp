@@ -22,9 +22,7 @@ bool ShortcutPath(ShortcutFolder folder, const wchar_t* name, wchar_t* out, int 
     if (knownFolderPath && SUCCEEDED(knownFolderPath(kKnownFolders[folder], 0, nullptr, &folderPath)))
         length = wnsprintfW(out, size, L"%s\\%s (Tavrel).lnk", folderPath, name);
     FreeTaskMemory(folderPath);
-    if (length > 0 && length < size - 1) return true;
-    out[0] = L'\0';
-    return false;
+    return length > 0 && length < size - 1;
 }
 
 bool WriteShortcut(const wchar_t* path, const wchar_t* target, const wchar_t* arguments, WORD hotkey)
@@ -51,7 +49,6 @@ bool ShortcutTargetName(const wchar_t* path, wchar_t* out, int size)
         file->Release();
         link->Release();
     }
-    out[0] = L'\0';
     if (read) lstrcpynW(out, PathFindFileNameW(target), size);
     return read;
 }

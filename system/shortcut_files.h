@@ -5,9 +5,9 @@
 // call; the ordinary run never comes here.
 //
 //   call                    without shell32 or ole32, or on failure
-//   ShortcutPath            false, out empty
+//   ShortcutPath            false, out unspecified
 //   WriteShortcut           false, nothing written
-//   ShortcutTargetName      false, out empty
+//   ShortcutTargetName      false, out unspecified
 #pragma once
 #include <windows.h>
 

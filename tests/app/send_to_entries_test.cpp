@@ -83,7 +83,7 @@ TEST(SendToEntries, WrittenTwiceRemovedBesideOthersAndNeverByAccident)
     EXPECT_TRUE(ReadShortcut(EntryPath(kEntries[0], !ja)).size() && ReadShortcut(own).size());
     DeleteFileW(own.c_str());
     DeleteFileW(EntryPath(kEntries[0], !ja).c_str());
-    EXPECT_EQ(ja ? u8"削除するものはありませんでした。\r\n" : "Nothing was there to remove.\r\n", RunForBox("/#i-", exe));
+    EXPECT_EQ(ja ? u8"削除するものはありませんでした。\r\n" : "Nothing to remove.\r\n", RunForBox("/#i-", exe));
     ScratchFolder scratch;
     EXPECT_NE(std::string::npos, RunForBox("/#i", CopyTavrelAs(scratch.path(), "Tavrel.exe")).find("zip"));
     for (const char* tail : {"http://example.com/#intro", "C:\\x.txt /#i", "/#i C:\\x.txt", "/#ix", "/#o=/#i",
