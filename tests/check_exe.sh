@@ -10,8 +10,6 @@ fail=0
 echo "$dump" | grep -q 'Subsystem[[:space:]]*00000002' || { echo "not a GUI-subsystem exe"; fail=1; }
 size=$(wc -c < "$exe")
 echo "size: $size bytes"
-# The 32-bit code is larger: the 64-bit exe keeps within 80 KB, the 32-bit
-# one within 88.
 limit=81920
 echo "$dump" | grep -q 'file format pei-i386' && limit=90112
 [ "$size" -le "$limit" ] || { echo "larger than $((limit / 1024)) KB"; fail=1; }

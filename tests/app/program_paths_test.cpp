@@ -30,8 +30,8 @@ TEST(FindProgramPaths, FolderAndSettingsFile)
     for (const Case& c : cases) {
         memset(programFolder, 0xCC, sizeof(programFolder));
         memset(settingsFilePath, 0xCC, sizeof(settingsFilePath));
-        size_t bar = c.exe.find('|');
-        FindProgramPaths(c.exe.substr(0, bar).c_str(), c.exe.substr(bar == std::string::npos ? 0 : bar + 1).c_str());
+        // Without a bar both are the whole text: npos + 1 is 0.
+        FindProgramPaths(c.exe.substr(0, c.exe.find('|')).c_str(), c.exe.substr(c.exe.find('|') + 1).c_str());
         EXPECT_EQ(c.folder, std::string(programFolder)) << "exe: " << Escaped(c.exe);
         EXPECT_EQ(c.settings, std::string(settingsFilePath)) << "exe: " << Escaped(c.exe);
     }
@@ -48,7 +48,6 @@ TEST(PathPastOwnLink, OnlyTheExeFileItselfIsFollowed)
     GetLongPathNameW(real.c_str(), expected, MAX_PATH);
     EXPECT_TRUE(PathPastOwnLink(started.c_str(), out, MAX_PATH) && started == out) << Utf8(out);
     ImportStandIn attributes("kernel32.dll", "GetFileAttributesW", (const void*)ReparsePointAttributes);
-    EXPECT_TRUE(attributes.active() && PathPastOwnLink(started.c_str(), out, MAX_PATH) && !lstrcmpiW(expected, out))
-        << Utf8(out);
+    EXPECT_TRUE(PathPastOwnLink(started.c_str(), out, MAX_PATH) && !lstrcmpiW(expected, out)) << Utf8(out);
     EXPECT_FALSE(PathPastOwnLink(started.c_str(), out, 10));
 }

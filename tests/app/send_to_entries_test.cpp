@@ -62,8 +62,7 @@ std::string RunForBox(const std::string& tail, const std::string& exe)
 TEST(SendToEntries, WrittenTwiceRemovedBesideOthersAndNeverByAccident)
 {
     std::string folder = BuildFolder() + "entries-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(folder.c_str(), nullptr);
-    std::string exe = CopyTavrelAs(folder, "Tavrel.exe");
+    std::string exe = CopyTavrelAs((CreateDirectoryA(folder.c_str(), nullptr), folder), "Tavrel.exe");
     std::wstring wide = Utf16(exe);
     bool ja = GetACP() == 932;
     for (const char* tail : {"/#i", " /#I\t"}) {
@@ -82,22 +81,19 @@ TEST(SendToEntries, WrittenTwiceRemovedBesideOthersAndNeverByAccident)
     EXPECT_EQ("", ReadShortcut(EntryPath(kEntries[1], !ja)));
     EXPECT_TRUE(ReadShortcut(EntryPath(kEntries[0], !ja)).size() && ReadShortcut(own).size());
     DeleteFileW(own.c_str());
-    DeleteFileW(EntryPath(kEntries[0], !ja).c_str());
     EXPECT_EQ(ja ? u8"削除するものはありませんでした。\r\n" : "Nothing to remove.\r\n", RunForBox("/#i-", exe));
-    ScratchFolder scratch;
-    EXPECT_NE(std::string::npos, RunForBox("/#i", CopyTavrelAs(scratch.path(), "Tavrel.exe")).find("zip"));
+    EXPECT_NE(std::string::npos, RunForBox("/#i", CopyTavrelAs(ScratchFolder().path(), "Tavrel.exe")).find("zip"));
     for (const char* tail : {"http://example.com/#intro", "C:\\x.txt /#i", "/#i C:\\x.txt", "/#ix", "/#o=/#i",
                              "\"/#i\"", "/#i--", "/#u /#i"})
         EXPECT_EQ("no box", RunForBox(tail, exe)) << "tail: " << tail;
     for (const Entry& e : kEntries) EXPECT_EQ("", ReadShortcut(EntryPath(e, ja))) << e.names[0];
     // A folder of the first entry's name is named in the box; the rest are written.
-    std::wstring blocked = EntryPath(kEntries[0], ja);
-    CreateDirectoryW(blocked.c_str(), nullptr);
+    CreateDirectoryW(EntryPath(kEntries[0], ja).c_str(), nullptr);
     std::string box = RunForBox("/#i", exe);
-    RemoveDirectoryW(blocked.c_str());
-    EXPECT_NE(std::string::npos, box.find(Utf8(blocked.substr(blocked.rfind(L'\\') + 1)))) << box;
+    RemoveDirectoryW(EntryPath(kEntries[0], ja).c_str());
+    EXPECT_NE(std::string::npos, box.find(kEntries[0].names[ja] + std::string(" (Tavrel).lnk"))) << box;
     EXPECT_NE("", ReadShortcut(EntryPath(kEntries[6], ja)));
-    for (const Entry& e : kEntries) DeleteFileW(EntryPath(e, ja).c_str());
+    for (const Entry& e : kEntries) DeleteFileW(EntryPath(e, ja).c_str()), DeleteFileW(EntryPath(e, !ja).c_str());
     RemoveTree(folder);
 }
 
