@@ -45,18 +45,17 @@ std::string ReadShortcut(const std::wstring& path)
     return read ? Utf8(all + L"|" + s[4] + L"|" + std::to_wstring(key)) : "";
 }
 
-// The text of the run's box, "no box", or the exit code that was not 0.
+// The text of the run's box (as the code page holds it), "no box", or the exit code that was not 0.
 std::string RunForBox(const std::string& tail, const std::string& exe)
 {
     HANDLE process = StartProcess(exe, "\"" + exe + "\" " + tail, BuildFolder());
     HWND box = nullptr;
     for (int i = 0; i < 300 && !box && WaitForSingleObject(process, 0) == WAIT_TIMEOUT; ++i)
         box = WaitForWindow("#32770", GetProcessId(process), 50);
-    wchar_t text[2048] = {};
-    GetWindowTextW(GetDlgItem(box, 0xFFFF), text, 2048);
+    std::string text = box ? Utf8(FromCodePage(ChildTexts(box, "Static"))) : "no box";
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     DWORD code = WaitForExit(process);
-    return code ? "exit code " + std::to_string(code) : box ? Utf8(text) : "no box";
+    return code ? "exit code " + std::to_string(code) : text;
 }
 
 TEST(SendToEntries, WrittenTwiceRemovedBesideOthersAndNeverByAccident)
