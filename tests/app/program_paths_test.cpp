@@ -18,7 +18,7 @@ TEST(FindProgramPaths, FolderAndSettingsFile)
         std::string settings;
     } cases[] = {
         {"D:\\Tools\\x.exe", "D:\\Tools\\", "D:\\Tools\\x.ini"},
-        // "started|own": through a link named for a copy, the folder of the file and the copy's settings.
+        // "started|own": through a link, the folder is the file's, the settings the link's; no bar: npos + 1 is 0.
         {"C:\\Links\\y.exe|D:\\Apps\\Tavrel.exe", "D:\\Apps\\", "D:\\Apps\\y.ini"},
         {"D:\\Tools\\y.exe", "D:\\Tools\\", "D:\\Tools\\y.ini"},
         {"C:\\a.b\\Tavrel.final.exe", "C:\\a.b\\", "C:\\a.b\\Tavrel.final.ini"},
@@ -30,7 +30,6 @@ TEST(FindProgramPaths, FolderAndSettingsFile)
     for (const Case& c : cases) {
         memset(programFolder, 0xCC, sizeof(programFolder));
         memset(settingsFilePath, 0xCC, sizeof(settingsFilePath));
-        // Without a bar both are the whole text: npos + 1 is 0.
         FindProgramPaths(c.exe.substr(0, c.exe.find('|')).c_str(), c.exe.substr(c.exe.find('|') + 1).c_str());
         EXPECT_EQ(c.folder, std::string(programFolder)) << "exe: " << Escaped(c.exe);
         EXPECT_EQ(c.settings, std::string(settingsFilePath)) << "exe: " << Escaped(c.exe);
