@@ -55,7 +55,7 @@ static void AddEntriesTo(BoxText* box, const wchar_t* target)
     bool anyFailed = false;
     for (int entry = 0; entry < kEntryCount; ++entry) {
         wchar_t path[MAX_PATH];
-        written[entry] = ShortcutPath(FolderOf(entry), EntryText(entry), path, MAX_PATH) &&
+        written[entry] = target[0] && ShortcutPath(FolderOf(entry), EntryText(entry), path, MAX_PATH) &&
                          WriteShortcut(path, target, kEntryArguments[entry], entry == kKeyEntry ? kEntryKey : 0);
         anyFailed |= !written[entry];
     }
@@ -102,7 +102,9 @@ int RunEntries(EntriesRequest request)
     static BoxText box;
     wchar_t started[MAX_PATH];
     wchar_t target[MAX_PATH];
-    if (!ModulePathFromSystem(started, target, MAX_PATH)) return 0;
+    // An exe path that does not fit leaves target empty: every entry is
+    // then named as not written, and none is removed.
+    ModulePathFromSystem(started, target, MAX_PATH);
     if (request == RemoveEntries)
         RemoveEntriesTo(&box, target);
     else if (LiesInTemporaryFolder(target))
