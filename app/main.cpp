@@ -1,12 +1,14 @@
 // Process entry: hardens the process against the places it is started from,
 // forms the command-line tail and runs the single pass: in Unicode when the
 // tail asks for it with "/#u", else in the exact conversion of the Unicode
-// command line to the code page.
+// command line to the code page; or, for a tail that is exactly "/#i" or
+// "/#i-", writes or removes the shortcuts to the program.
 #include <windows.h>
 
 #include "app/command_tail.h"
 #include "app/options.h"
 #include "app/run_program.h"
+#include "app/send_to_entries.h"
 #include "system/system_text.h"
 
 #ifndef LOAD_LIBRARY_SEARCH_SYSTEM32
@@ -37,6 +39,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int)
     GetStartupInfoA(&startup);
     int show = (startup.dwFlags & STARTF_USESHOWWINDOW) ? startup.wShowWindow : SW_SHOWDEFAULT;
     const wchar_t* wideTail = CommandLineTail(GetCommandLineW());
+    if (EntriesRequest request = EntriesRequestOf(wideTail)) return RunEntries(request);
     if (AsksForUnicode(wideTail)) return RunProgram(instance, nullptr, wideTail, show);
     return RunProgram(instance, nullptr, CommandLineTail(CommandLineFromSystem()), show);
 }

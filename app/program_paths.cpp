@@ -33,14 +33,19 @@ static void JoinPathOrEmpty(Char* out, std::initializer_list<const Char*> parts)
     out[length] = 0;
 }
 
+// The folder is the one that the exe's own file lies in; the settings file
+// keeps the name that the exe was started as, so that a link named for a
+// copy of its own still finds that copy's settings.
 template <typename Char>
-void FindProgramPaths(const Char* exePath)
+void FindProgramPaths(const Char* exePath, const Char* ownPath)
 {
-    PathPartsOf<Char> parts;
-    SplitPath(exePath, &parts);
-    JoinPathOrEmpty(ProgramFolderBuffer(exePath), {parts.drive, parts.folder});
-    JoinPathOrEmpty(SettingsPathBuffer(exePath), {parts.drive, parts.folder, parts.name, TEXT_AS(Char, ".ini")});
+    PathPartsOf<Char> started;
+    PathPartsOf<Char> own;
+    SplitPath(exePath, &started);
+    SplitPath(ownPath, &own);
+    JoinPathOrEmpty(ProgramFolderBuffer(exePath), {own.drive, own.folder});
+    JoinPathOrEmpty(SettingsPathBuffer(exePath), {own.drive, own.folder, started.name, TEXT_AS(Char, ".ini")});
 }
 
-template void FindProgramPaths(const char*);
-template void FindProgramPaths(const wchar_t*);
+template void FindProgramPaths(const char*, const char*);
+template void FindProgramPaths(const wchar_t*, const wchar_t*);

@@ -19,6 +19,7 @@ inline const char* SettingsFilePath(const char*) { return settingsFilePath; }
 inline const wchar_t* SettingsFilePath(const wchar_t*) { return wideSettingsFilePath; }
 
 // Fills the program folder and the settings file path of exePath's kind
-// from the executable's full path.
+// from the executable's full path as started and its own path past a link
+// (ModulePathFromSystem).
 template <typename Char>
-void FindProgramPaths(const Char* exePath);
+void FindProgramPaths(const Char* exePath, const Char* ownPath);

@@ -55,6 +55,34 @@ const ProgramTexts* chosenTexts = &kEnglish;
 
 }  // namespace
 
+// The Japanese names read パス, 名前, 引用符付きパスを1行で, ネットワークパス,
+// メール用リンク, WSLパス and コピーしたファイルのパス; the box's texts
+// 送るメニューに追加しました:, キー Ctrl+Alt+F8:, 書き込めませんでした:,
+// 削除しました:, 削除するものはありませんでした。 and
+// 一時フォルダーから起動されています。zip を展開してから、もう一度実行してください。
+// Each text ends in a NUL, in the order of EntryTextIndex: no table of
+// pointers for fourteen short texts.
+static const wchar_t* const kEntryTexts[2] = {
+    L"Paths\0Names\0Quoted paths on one line\0Network paths\0Links for mail\0WSL paths\0Copied files as paths\0"
+    L"Added to Send To:\0"
+    L"\r\nKey Ctrl+Alt+F8:\0"
+    L"\r\nNot written:\0"
+    L"Removed:\0"
+    L"Nothing to remove.\0"
+    L"Tavrel runs from a temporary folder. Extract the zip first.",
+    L"\x30D1\x30B9\0\x540D\x524D\0\x5F15\x7528\x7B26\x4ED8\x304D\x30D1\x30B9\x3092" L"1\x884C\x3067\0"
+    L"\x30CD\x30C3\x30C8\x30EF\x30FC\x30AF\x30D1\x30B9\0\x30E1\x30FC\x30EB\x7528\x30EA\x30F3\x30AF\0"
+    L"WSL\x30D1\x30B9\0\x30B3\x30D4\x30FC\x3057\x305F\x30D5\x30A1\x30A4\x30EB\x306E\x30D1\x30B9\0"
+    L"\x9001\x308B\x30E1\x30CB\x30E5\x30FC\x306B\x8FFD\x52A0\x3057\x307E\x3057\x305F:\0"
+    L"\r\n\x30AD\x30FC Ctrl+Alt+F8:\0"
+    L"\r\n\x66F8\x304D\x8FBC\x3081\x307E\x305B\x3093\x3067\x3057\x305F:\0"
+    L"\x524A\x9664\x3057\x307E\x3057\x305F:\0"
+    L"\x524A\x9664\x3059\x308B\x3082\x306E\x306F\x3042\x308A\x307E\x305B\x3093\x3067\x3057\x305F\x3002\0"
+    L"\x4E00\x6642\x30D5\x30A9\x30EB\x30C0\x30FC\x304B\x3089\x8D77\x52D5\x3055\x308C\x3066\x3044\x307E"
+    L"\x3059\x3002zip \x3092\x5C55\x958B\x3057\x3066\x304B\x3089\x3001\x3082\x3046\x4E00\x5EA6\x5B9F\x884C"
+    L"\x3057\x3066\x304F\x3060\x3055\x3044\x3002",
+};
+
 void ChooseProgramTexts()
 {
     chosenTexts = GetACP() == 932 ? &kJapanese : &kEnglish;
@@ -68,4 +96,11 @@ const char* VersionBoxText()
 const char* SaveAsFilter()
 {
     return chosenTexts->saveAsFilter;
+}
+
+const wchar_t* EntryText(int index, int language)
+{
+    const wchar_t* text = kEntryTexts[language < 0 ? chosenTexts == &kJapanese : language];
+    while (index-- > 0) text += lstrlenW(text) + 1;
+    return text;
 }

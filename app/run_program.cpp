@@ -66,7 +66,8 @@ int RunProgram(HINSTANCE, HINSTANCE, const Char* tail, int)
     // page has no folder of its own: no settings file and no help file is
     // taken from a look-alike.
     Char exePath[2 * kPathBufferSize];
-    if (ModulePathFromSystem(exePath, 2 * kPathBufferSize)) FindProgramPaths(exePath);
+    Char ownPath[2 * kPathBufferSize];
+    if (ModulePathFromSystem(exePath, ownPath, 2 * kPathBufferSize)) FindProgramPaths(exePath, ownPath);
     ParseOptions(tail);
     const RunSettingsOf<Char>& settings = SettingsOf(tail);
     if (CollectItems(tail)) {

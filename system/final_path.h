@@ -12,3 +12,9 @@
 // False when path cannot be opened or its final path does not fit in size
 // units with its NUL; out is then left unspecified.
 bool FinalPathOf(const wchar_t* path, wchar_t* out, int size);
+
+// Where path itself is a symbolic link or another reparse point, its final
+// path; else path as it is, so that a linked folder on the way (Scoop's
+// "current" junction) stays as given. False when the answer does not fit in
+// size units with its NUL.
+bool PathPastOwnLink(const wchar_t* path, wchar_t* out, int size);

@@ -3,6 +3,7 @@
 #include <string.h>
 #include <wchar.h>
 
+#include "system/final_path.h"
 #include "system/text_rules.h"
 
 // A character of any ANSI code page, UTF-8 included, takes at most 4 bytes.
@@ -106,19 +107,24 @@ bool NameFromSystem(const wchar_t* name, char* out, int size)
     return false;
 }
 
-bool ModulePathFromSystem(wchar_t* path, int size)
+bool ModulePathFromSystem(wchar_t* path, wchar_t* ownPath, int size)
 {
     DWORD units = GetModuleFileNameW(nullptr, path, size);
-    if (units > 0 && units < (DWORD)size) return true;
-    if (size > 0) path[0] = L'\0';
+    if (units > 0 && units < (DWORD)size && PathPastOwnLink(path, ownPath, size)) return true;
+    if (size > 0) path[0] = ownPath[0] = L'\0';
     return false;
 }
 
-bool ModulePathFromSystem(char* path, int size)
+bool ModulePathFromSystem(char* path, char* ownPath, int size)
 {
     // The longest path that Windows gives, \\?\ form included.
-    wchar_t wide[kCommandLineUnits];
-    return ModulePathFromSystem(wide, kCommandLineUnits) && NameFromSystem(wide, path, size);
+    static wchar_t wide[kCommandLineUnits];
+    static wchar_t wideOwn[kCommandLineUnits];
+    if (ModulePathFromSystem(wide, wideOwn, kCommandLineUnits) && NameFromSystem(wide, path, size) &&
+        NameFromSystem(wideOwn, ownPath, size))
+        return true;
+    if (size > 0) path[0] = ownPath[0] = '\0';
+    return false;
 }
 
 bool DecodeTemplateFile(const char* bytes, int size, wchar_t* out, int capacity)

@@ -38,17 +38,19 @@ bool HoldsStandIn(const char* text, size_t length);
 // UTF-16 from the system is the text itself: it holds no stand-in.
 inline bool HoldsStandIn(const wchar_t*, size_t) { return false; }
 
-// The executable's full path; false, with path empty, when the code page
-// cannot hold it or it does not fit.
-bool ModulePathFromSystem(char* path, int size);
+// The executable's full path as it was started, and its own path past a
+// link: where the exe file itself is a symbolic link, the final path of the
+// file it leads to (a linked folder on the way stays as started), else the
+// started path again. False, with both empty, when the code page cannot
+// hold one of them or it does not fit.
+bool ModulePathFromSystem(char* path, char* ownPath, int size);
 
 // A name that a Unicode system call gave; false, with out empty, when the
 // code page cannot hold it or it does not fit.
 bool NameFromSystem(const wchar_t* name, char* out, int size);
 
-// The executable's full path in UTF-16; false, with path empty, when it does
-// not fit.
-bool ModulePathFromSystem(wchar_t* path, int size);
+// The same two in UTF-16; false, with both empty, when one does not fit.
+bool ModulePathFromSystem(wchar_t* path, wchar_t* ownPath, int size);
 
 // The bytes of a template file as UTF-16, at most size - 1 units and a NUL:
 // by a byte-order mark (UTF-8, UTF-16 LE or BE, the mark not part of the
