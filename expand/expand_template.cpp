@@ -73,25 +73,19 @@ __attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingL
     } unixForms[] = {{SlashForm, false}, {WslForm, false}, {WslForm, true}, {MsysForm, false}, {MsysForm, true}};
     const Char* unixTokens[] = {TEXT_AS(Char, "%^S"), TEXT_AS(Char, "%^W"), TEXT_AS(Char, "%^-W"),
                                 TEXT_AS(Char, "%^M"), TEXT_AS(Char, "%^-M")};
-    // A form is made of a path of up to 259 units: the longer one's tokens
-    // stay as written.
-    if (TextLength(FullPath(path)) > (size_t)kFormPathMaxLength) return;
-    Char form[kPathFormSize];
+    // In Unicode a form may be as long as a line: held apart from the stack.
+    static Char form[kFormSize<Char>];
+    static Char url[kUrlFormSize<Char>];
     const Char* token = TEXT_AS(Char, "%^R");
-    if (LineHoldsToken(line, token)) {
-        NetworkPathForm(FullPath(path), form);
-        ReplaceToken(line, token, (const Char*)form, kPathFormSize - 1);
-    }
+    if (LineHoldsToken(line, token) && NetworkPathForm(FullPath(path), form))
+        ReplaceToken(line, token, (const Char*)form, kFormSize<Char> - 1);
     token = TEXT_AS(Char, "%^U");
-    if (LineHoldsToken(line, token)) {
-        Char url[kFileUrlSize];
-        FileUrlForm(FullPath(path), url);
-        ReplaceToken(line, token, (const Char*)url, kFileUrlSize - 1);
-    }
+    if (LineHoldsToken(line, token) && FileUrlForm(FullPath(path), url))
+        ReplaceToken(line, token, (const Char*)url, kUrlFormSize<Char> - 1);
     for (int i = 0; i < 5; ++i) {
-        if (!LineHoldsToken(line, unixTokens[i])) continue;
-        UnixPathForm(FullPath(path), unixForms[i].kind, unixForms[i].escaped, form);
-        ReplaceToken(line, unixTokens[i], (const Char*)form, kPathFormSize - 1);
+        if (LineHoldsToken(line, unixTokens[i]) &&
+            UnixPathForm(FullPath(path), unixForms[i].kind, unixForms[i].escaped, form))
+            ReplaceToken(line, unixTokens[i], (const Char*)form, kFormSize<Char> - 1);
     }
 }
 

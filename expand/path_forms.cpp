@@ -6,8 +6,9 @@
 #include "system/text_rules.h"
 
 // A form under construction in its caller's buffer. A character that does
-// not fit with the NUL ends it there, never cut; the buffers are sized so
-// that no form of a path of 259 units meets their end.
+// not fit with the NUL ends it there, never cut, and the form is then not
+// used; in the code page the buffers are sized so that no form of a path of
+// 259 units meets their end.
 template <typename Char>
 struct FormText {
     Char* units;
@@ -111,9 +112,9 @@ static bool NeedsShellEscape(unsigned unit)
 }
 
 template <typename Char>
-void UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&units)[kPathFormSize])
+bool UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&units)[kFormSize<Char>])
 {
-    FormText<Char> form = StartForm(units, kPathFormSize);
+    FormText<Char> form = StartForm(units, kFormSize<Char>);
     const Char* rest = fullPath;
     Char letter = DriveLetter(fullPath);
     const Char* inDistribution = kind == WslForm ? InsideWslDistribution(fullPath) : nullptr;
@@ -135,43 +136,47 @@ void UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&unit
         }
         at += width;
     }
+    return !form.full;
 }
 
 // A target in the run's kind of text, with room behind it for the rest of a
 // path; false when the code page cannot hold it exactly.
-static bool TargetInKind(const wchar_t* target, char (&units)[kPathFormSize])
+static bool TargetInKind(const wchar_t* target, char (&units)[kFormSize<char>])
 {
     return NameFromSystem(target, units, 2 * kDriveTargetSize);
 }
-static bool TargetInKind(const wchar_t* target, wchar_t (&units)[kPathFormSize])
+static bool TargetInKind(const wchar_t* target, wchar_t (&units)[kFormSize<wchar_t>])
 {
     CopyText(units, target, kDriveTargetSize);
     return true;
 }
 
+// text into size units; false when it does not fit whole.
 template <typename Char>
-void NetworkPathForm(const Char* fullPath, Char (&form)[kPathFormSize])
+static bool CopyWhole(Char* to, const Char* text, int size)
+{
+    CopyText(to, text, size);
+    return TextLength(text, size) < (size_t)size;
+}
+
+template <typename Char>
+bool NetworkPathForm(const Char* fullPath, Char (&form)[kFormSize<Char>])
 {
     Char letter = DriveLetter(fullPath);
     const wchar_t* target = letter ? DriveTarget((wchar_t)letter) : L"";
-    if (!*target || !TargetInKind(target, form)) {
-        CopyText(form, fullPath, kFormPathMaxLength + 1);
-        return;
-    }
-    int used = (int)TextLength(form, kPathFormSize);
-    CopyText(form + used, fullPath + 2, kFormPathMaxLength + 1);
+    if (!*target || !TargetInKind(target, form)) return CopyWhole(form, fullPath, kFormSize<Char>);
+    int used = (int)TextLength(form, kFormSize<Char>);
+    return CopyWhole(form + used, fullPath + 2, kFormSize<Char> - used);
 }
 
 // The conversion writes no NUL of its own: the buffer is cleared first.
-static void InUnicode(const char* path, wchar_t (&wide)[kFormPathMaxLength + 1])
+static const wchar_t* InUnicode(const char* path, wchar_t (&wide)[kFormPathMaxLength + 1])
 {
     for (wchar_t& unit : wide) unit = 0;
     TextToSystem(path, (int)TextLength(path, kFormPathMaxLength), wide, kFormPathMaxLength);
+    return wide;
 }
-static void InUnicode(const wchar_t* path, wchar_t (&wide)[kFormPathMaxLength + 1])
-{
-    CopyText(wide, path, kFormPathMaxLength + 1);
-}
+static const wchar_t* InUnicode(const wchar_t* path, wchar_t (&)[kFormPathMaxLength + 1]) { return path; }
 
 // The code point at text, a lone surrogate as U+FFFD, as UTF-8 writes it:
 // the lead byte's high bits count the bytes, each further byte holds six bits.
@@ -189,12 +194,12 @@ static int Utf8Bytes(const wchar_t* text, int width, unsigned char (&bytes)[4])
 static bool StaysInUrl(unsigned char byte) { return IsAsciiAlphanumeric(byte) || InAsciiSet(byte, "-._~/$"); }
 
 // The URL is ASCII in either kind of text, so it is made once, in bytes.
-static void FileUrlOf(const wchar_t* path, char (&units)[kFileUrlSize])
+static bool FileUrlOf(const wchar_t* path, char* units, int size)
 {
     static_assert(kFileUrlSize > 8 + 9 * (kDriveTargetSize - 1 + kFormPathMaxLength), "the longest URL fits");
-    FormText<char> url = StartForm(units, kFileUrlSize);
-    wchar_t network[kPathFormSize];
-    NetworkPathForm(path, network);
+    FormText<char> url = StartForm(units, size);
+    static wchar_t network[kFormSize<wchar_t>];
+    if (!NetworkPathForm(path, network)) return false;
     const wchar_t* at = network;
     if (DriveLetter(network)) {
         PutAscii(&url, "file:///");
@@ -204,7 +209,7 @@ static void FileUrlOf(const wchar_t* path, char (&units)[kFileUrlSize])
     } else if (IsNetworkPath(network)) {
         PutAscii(&url, "file:");
     } else {
-        return;
+        return true;
     }
     static const char kHex[] = "0123456789ABCDEF";
     while (*at) {
@@ -222,28 +227,32 @@ static void FileUrlOf(const wchar_t* path, char (&units)[kFileUrlSize])
         }
         at += width;
     }
+    return !url.full;
 }
 
-static void FileUrlInKind(const wchar_t* path, char (&url)[kFileUrlSize]) { FileUrlOf(path, url); }
-static void FileUrlInKind(const wchar_t* path, wchar_t (&url)[kFileUrlSize])
+static bool FileUrlInKind(const wchar_t* path, char (&url)[kUrlFormSize<char>])
 {
-    char ascii[kFileUrlSize];
-    FileUrlOf(path, ascii);
+    return FileUrlOf(path, url, kUrlFormSize<char>);
+}
+static bool FileUrlInKind(const wchar_t* path, wchar_t (&url)[kUrlFormSize<wchar_t>])
+{
+    static char ascii[kUrlFormSize<wchar_t>];
+    if (!FileUrlOf(path, ascii, kUrlFormSize<wchar_t>)) return false;
     int i = 0;
     while ((url[i] = (unsigned char)ascii[i]) != 0) ++i;
+    return true;
 }
 
 template <typename Char>
-void FileUrlForm(const Char* fullPath, Char (&url)[kFileUrlSize])
+bool FileUrlForm(const Char* fullPath, Char (&url)[kUrlFormSize<Char>])
 {
-    wchar_t path[kFormPathMaxLength + 1];
-    InUnicode(fullPath, path);
-    FileUrlInKind(path, url);
+    wchar_t converted[kFormPathMaxLength + 1];
+    return FileUrlInKind(InUnicode(fullPath, converted), url);
 }
 
-template void UnixPathForm(const char*, UnixForm, bool, char (&)[kPathFormSize]);
-template void UnixPathForm(const wchar_t*, UnixForm, bool, wchar_t (&)[kPathFormSize]);
-template void NetworkPathForm(const char*, char (&)[kPathFormSize]);
-template void NetworkPathForm(const wchar_t*, wchar_t (&)[kPathFormSize]);
-template void FileUrlForm(const char*, char (&)[kFileUrlSize]);
-template void FileUrlForm(const wchar_t*, wchar_t (&)[kFileUrlSize]);
+template bool UnixPathForm(const char*, UnixForm, bool, char (&)[kFormSize<char>]);
+template bool UnixPathForm(const wchar_t*, UnixForm, bool, wchar_t (&)[kFormSize<wchar_t>]);
+template bool NetworkPathForm(const char*, char (&)[kFormSize<char>]);
+template bool NetworkPathForm(const wchar_t*, wchar_t (&)[kFormSize<wchar_t>]);
+template bool FileUrlForm(const char*, char (&)[kUrlFormSize<char>]);
+template bool FileUrlForm(const wchar_t*, wchar_t (&)[kUrlFormSize<wchar_t>]);

@@ -22,25 +22,35 @@
 // kept); escaped: a backslash before every ASCII character but letters,
 // digits and / . _ - + , : @.
 #pragma once
+#include "expand/working_line.h"
 
-// The longest "%^P" that a form is made of.
+// The longest "%^P" that a form is made of in the code page.
 constexpr int kFormPathMaxLength = 259;
 // A target of up to 259 UTF-16 units, held in the code page in up to two
 // bytes each, before a path; or an escaped form, two units for each.
 constexpr int kPathFormSize = 3 * (kFormPathMaxLength + 1);
 // "file:///" and up to 9 bytes for each UTF-16 unit of a target and a path.
 constexpr int kFileUrlSize = 8 + 9 * 2 * kFormPathMaxLength + 1;
+// Room for a form: in the code page for every form of every path; in
+// Unicode, where a path has up to 32,767 units, for a whole line, which no
+// longer form could join.
+template <typename Char>
+constexpr int kFormSize = sizeof(Char) == 1 ? kPathFormSize : kLineSize<wchar_t>;
+template <typename Char>
+constexpr int kUrlFormSize = sizeof(Char) == 1 ? kFileUrlSize : kLineSize<wchar_t>;
 
 enum UnixForm : int { SlashForm, WslForm, MsysForm };
 
+// Each is false, and its form not to be used, when the form does not fit.
+
 // "%^R". Asks what a drive letter stands for.
 template <typename Char>
-void NetworkPathForm(const Char* fullPath, Char (&form)[kPathFormSize]);
+bool NetworkPathForm(const Char* fullPath, Char (&form)[kFormSize<Char>]);
 
 // "%^U". Asks what a drive letter stands for.
 template <typename Char>
-void FileUrlForm(const Char* fullPath, Char (&url)[kFileUrlSize]);
+bool FileUrlForm(const Char* fullPath, Char (&url)[kUrlFormSize<Char>]);
 
 // "%^S", "%^W", "%^M", and with escaped "%^-W" and "%^-M".
 template <typename Char>
-void UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&form)[kPathFormSize]);
+bool UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&form)[kFormSize<Char>]);
