@@ -17,9 +17,13 @@
 
 namespace robustness {
 
-const size_t kLineLimit = 3899;
-// Between two lines at most a "/#j=" value of one-unit markers, each a CR LF.
-const size_t kResultLimit = kManyItems * kLineLimit + (kManyItems - 1) * 2 * kItemSeparatorMaxLength;
+// 3899 bytes, or 65,535 UTF-16 units in a run with "/#u"; between two lines
+// at most a "/#j=" value of one-unit markers, each a CR LF.
+inline size_t LineLimit(const Scenario& scenario) { return scenario.unicodeMode ? 65535 : 3899; }
+inline size_t ResultLimit(const Scenario& scenario)
+{
+    return kManyItems * LineLimit(scenario) + (kManyItems - 1) * 2 * kItemSeparatorMaxLength;
+}
 const DWORD kRunLimitMs = 30000;
 // A window closed by the watch is given this long to let its process end.
 const DWORD kAfterWindowMs = 5000;
@@ -278,8 +282,8 @@ inline size_t Units(const std::string& text, const Scenario& scenario)
 inline void CheckDelivered(const std::string& where, const std::string& result, const Scenario& scenario,
                            std::vector<std::string>* faults)
 {
-    if (Units(result, scenario) > kResultLimit) {
-        faults->push_back(where + " got " + std::to_string(result.size()) + " bytes, more than 1000 lines of 3899 can hold");
+    if (Units(result, scenario) > ResultLimit(scenario)) {
+        faults->push_back(where + " got " + std::to_string(result.size()) + " bytes, more than 1000 lines can hold");
         return;
     }
     if (!scenario.unicodeMode && FindNoCase(result, "lookalike") != std::string::npos)
@@ -291,7 +295,7 @@ inline void CheckDelivered(const std::string& where, const std::string& result, 
         faults->push_back(where + " got " + std::to_string(lines.size()) + " item lines, expected " +
                           std::to_string(scenario.knownItems));
     for (size_t i = 0; i < lines.size(); ++i) {
-        if (Units(lines[i], scenario) > kLineLimit) {
+        if (Units(lines[i], scenario) > LineLimit(scenario)) {
             faults->push_back(where + ": item line " + std::to_string(i + 1) + " has " + std::to_string(lines[i].size()) +
                               " bytes");
             break;

@@ -174,25 +174,29 @@ inline std::string FileContent(Random& random, bool sentinel)
 inline bool AddEntry(Tree& tree, const std::string& relative, bool folder, const std::string& content)
 {
     std::string full = tree.root + "\\" + relative;
-    if (folder) CreateDirectoryA(full.c_str(), nullptr);
+    if (folder) CreateDirectoryW(harness::SystemPath(full).c_str(), nullptr);
     else harness::WriteBytes(full, content);
-    DWORD attributes = GetFileAttributesA(full.c_str());
+    DWORD attributes = GetFileAttributesW(harness::SystemPath(full).c_str());
     bool made = attributes != INVALID_FILE_ATTRIBUTES && ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) == folder;
     if (made) tree.entries.push_back({relative, folder});
     return made;
 }
 
-// A chain of folders with long names whose full paths reach past 259 bytes.
+// A chain of folders with long names whose full paths reach past 259 bytes,
+// now and then to some thousands, which only a run in Unicode takes; never
+// with a "~", so that no long path is asked for its long form, at which
+// Wine 8 faults past some 1,025 units.
 inline void AddDeepChain(Random& random, Tree& tree, bool sentinel)
 {
+    size_t reach = random.OneIn(2) ? 270 : random.Between(300, 3000);
     std::string relative;
-    while (tree.root.size() + relative.size() < 240) {
+    while (tree.root.size() + relative.size() < reach - 30) {
         std::string next = (relative.empty() ? "" : relative + "\\") + Repeated(Word(random, 3, 9), random.Between(20, 60));
         if (!AddEntry(tree, next, true, "")) return;
         relative = next;
     }
-    AddEntry(tree, relative + "\\" + Repeated("z", 270 - tree.root.size() - relative.size()), false,
-             FileContent(random, sentinel));
+    int rest = (int)reach - (int)(tree.root.size() + relative.size());
+    AddEntry(tree, relative + "\\" + Repeated("z", rest > 10 ? rest : 10), false, FileContent(random, sentinel));
 }
 
 inline Tree MakeTree(Random& random, const std::string& root, bool sentinel)
