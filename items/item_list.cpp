@@ -121,12 +121,13 @@ static char* SlotText(Item* item, const char*) { return item->text; }
 static wchar_t* SlotText(Item* item, const wchar_t*) { return item->wideText; }
 
 template <typename Char>
-static void AppendItem(ItemKind kind, const Char* text, bool isDirectory)
+static void AppendItem(ItemKind kind, const Char* text, PathFacts facts)
 {
     Item* item = NextSlot();
     item->kind = kind;
     CopyText(SlotText(item, text), text, kItemMaxLength + 1);
-    item->isDirectory = isDirectory;
+    item->isDirectory = facts.isDirectory;
+    item->isReparsePoint = facts.isReparsePoint;
     ++itemList.count;
 }
 
@@ -166,13 +167,13 @@ static bool NamesOptionFile(const Char* text, size_t end, size_t length)
 }
 
 template <typename Char>
-static void TakeExistingPath(Char* path, bool isDirectory, const Char* text, size_t end)
+static void TakeExistingPath(Char* path, PathFacts facts, const Char* text, size_t end)
 {
-    if (isDirectory) DropTrailingBackslash(path);
+    if (facts.isDirectory) DropTrailingBackslash(path);
     size_t length = TextLength(path, kTokenSize);
     if (length > (size_t)kItemMaxLength) return;
     if (NamesOptionFile(text, end, length)) return;
-    AppendItem(File, path, isDirectory);
+    AppendItem(File, path, facts);
 }
 
 // The length goes first: a text this long is dropped whatever the cracker
@@ -182,7 +183,7 @@ static void TakeUrl(const Char* candidate)
 {
     if (TextLength(candidate, kTokenSize) > (size_t)kItemMaxLength) return;
     if (CheckUrl(candidate) != 0) return;
-    AppendItem(Url, candidate, false);
+    AppendItem(Url, candidate, PathFacts{});
 }
 
 // The classification of one normalised token by the file system's answer
@@ -190,7 +191,7 @@ static void TakeUrl(const Char* candidate)
 template <typename Char>
 static void ClassifyToken(Char* token, PathFacts facts, const Char* text, size_t end)
 {
-    if (facts.exists) TakeExistingPath(token, facts.isDirectory, text, end);
+    if (facts.exists) TakeExistingPath(token, facts, text, end);
     else TakeUrl(token);
 }
 
