@@ -286,7 +286,7 @@ private:
 
     Piece SwitchOption(bool windows)
     {
-        std::string option = windows ? random_.Pick({"/#c", "/#v", "/#h"}) : "/#c";
+        std::string option = windows ? random_.Pick({"/#c", "/#v", "/#h", "/#l"}) : random_.Pick({"/#c", "/#l"});
         return {AnyCase(random_, option), true, false};
     }
 
