@@ -139,6 +139,8 @@ public:
         Mask();
         KeepServersLocal(scenario_.commandLine, false);
         KeepServersLocal(scenario_.clipboardText, true);
+        // The links beside the text, which they must leave as it is.
+        if (random_.OneIn(4)) scenario_.commandLine += " " + AnyCase(random_, "/#l");
         AddForeignNames();
         if (fileList_) MakeFileListBlock();
         return scenario_;
@@ -286,7 +288,7 @@ private:
 
     Piece SwitchOption(bool windows)
     {
-        std::string option = windows ? random_.Pick({"/#c", "/#v", "/#h", "/#l"}) : random_.Pick({"/#c", "/#l"});
+        std::string option = windows ? random_.Pick({"/#c", "/#v", "/#h"}) : "/#c";
         return {AnyCase(random_, option), true, false};
     }
 
