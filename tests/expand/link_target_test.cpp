@@ -1,6 +1,6 @@
 // "%^T" over real links, in Unicode and in the code page, through the
 // scanner's answer: shortcuts made by the system's IShellLinkW, Internet
-// shortcuts, a folder link made by tests/unix_link.sh (Wine makes none).
+// shortcuts, a folder link made by the suite (tests/CMakeLists.txt).
 // Where Wine has no such link, stand-ins answer: the reparse bit of names
 // that begin with "rp-" and their final paths, and GetPath where Wine cannot
 // make the shortcut (a target with a variable, or outside the code page).
@@ -28,11 +28,7 @@ HRESULT STDMETHODCALLTYPE GetPathStandIn(IShellLinkW* link, LPWSTR out, int size
 {
     return getPathAnswer.empty() ? realGetPath(link, out, size, data, flags) : (lstrcpynW(out, getPathAnswer.c_str(), size), S_OK);
 }
-DWORD WINAPI AttributesW(LPCWSTR name)
-{
-    DWORD found = realAttributes(name);
-    return found != INVALID_FILE_ATTRIBUTES && wcsstr(name, L"\\rp-") ? found | FILE_ATTRIBUTE_REPARSE_POINT : found;
-}
+DWORD WINAPI AttributesW(LPCWSTR name) { return realAttributes(name) | (wcsstr(name, L"\\rp-") ? FILE_ATTRIBUTE_REPARSE_POINT : 0); }
 DWORD WINAPI AttributesA(LPCSTR name) { return AttributesW(harness::FromCodePage(name).c_str()); }
 DWORD WINAPI FinalPathStandIn(HANDLE file, LPWSTR out, DWORD size, DWORD flags)
 {
@@ -86,13 +82,13 @@ TEST(LinkTarget, EveryKindOfLinkInBothModes)
     harness::ImportStandIn attributesW("kernel32.dll", "GetFileAttributesW", (const void*)AttributesW);
     harness::ImportStandIn finalPath("kernel32.dll", "GetFinalPathNameByHandleW", (const void*)FinalPathStandIn);
     ASSERT_TRUE(attributesA.active() && attributesW.active() && finalPath.active());
-    realAttributes = attributesW.real<decltype(realAttributes)>();
-    realFinalPath = finalPath.real<decltype(realFinalPath)>();
+    realAttributes = attributesW.real<decltype(realAttributes)>(), realFinalPath = finalPath.real<decltype(realFinalPath)>();
     // Every shortcut object shares its class's table of methods.
     IShellLinkW* link;
     IPersistFile* file;
     ASSERT_TRUE(NewShellLink(&link, &file));
     void** slot = *(void***)link + 3;
+    link->Release(), file->Release();
     DWORD access;
     VirtualProtect(slot, sizeof(*slot), PAGE_READWRITE, &access);
     realGetPath = (decltype(realGetPath))*slot, *slot = (void*)GetPathStandIn;
@@ -110,7 +106,6 @@ TEST(LinkTarget, EveryKindOfLinkInBothModes)
     }
     *slot = (void*)realGetPath, getPathAnswer.clear();
     VirtualProtect(slot, sizeof(*slot), access, &access);
-    link->Release(), file->Release();
 }
 
 }  // namespace
