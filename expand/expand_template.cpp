@@ -1,6 +1,6 @@
 // The template expander: the line-break pass, the link's target, the seven
-// passes of the forms of a path and the nine File passes over one working line, or the Url
-// passes, written once for both kinds of text.
+// passes of the forms of a path and the nine File passes over one working
+// line, or the Url passes, written once for both kinds of text.
 #include "expand/expand_template.h"
 
 #include <string.h>
@@ -24,9 +24,9 @@ static void DropFinalBackslash(Char* text)
 
 // "%^P": the item text, with a backslash when it names a directory. Without
 // the scanner's answer (scanned) the file system is asked, once, and only
-// when the line holds a token that needs it. PathAddBackslash writes the backslash and a
-// NUL behind the text, so a text of 259 units would overrun the buffer: it
-// has no room and stays unchanged.
+// when the line holds a token that needs it. PathAddBackslash writes the
+// backslash and a NUL behind the text, so a text of 259 units would overrun
+// the buffer: it has no room and stays unchanged.
 template <typename Char>
 struct FullPathOf {
     const Char* itemText;
@@ -55,7 +55,9 @@ static void ReplaceFullPath(WorkingLine<Char>* line, FullPathOf<Char>* path)
     ReplaceToken(line, token, FullPath(path));
 }
 
-// "%^T", the first of the passes that look beyond the item's text.
+// "%^T", the first of the passes that look beyond the item's text: a link is
+// read only when the line holds the token, and its target, where it has
+// none, is "%^P".
 template <typename Char>
 __attribute__((noinline, optimize("Os"))) static void RunLinkTargetPass(WorkingLine<Char>* line,
                                                                          FullPathOf<Char>* path)

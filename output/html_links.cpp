@@ -107,7 +107,8 @@ static const char kVersion[] = "Version:0.9\r\n";
 static const char kBeforeFragment[] = "<html><body><!--StartFragment-->";
 static const char kAfterFragment[] = "<!--EndFragment--></body></html>";
 // The four offset lines: their names, ten digits and CR LF each.
-constexpr size_t kHeaderLength = sizeof(kVersion) - 1 + sizeof("StartHTML:EndHTML:StartFragment:EndFragment:") - 1 + 4 * 12;
+constexpr size_t kHeaderLength =
+    sizeof(kVersion) - 1 + sizeof("StartHTML:EndHTML:StartFragment:EndFragment:") - 1 + 4 * 12;
 
 static HGLOBAL LinksBlock(const char* result, const int* lineLengths, int count, const char* separator,
                          int separatorLength, int unitSize)
