@@ -41,6 +41,9 @@ void NetworkPathForm(const Char* fullPath, Char (&form)[kPathFormSize]);
 template <typename Char>
 void FileUrlForm(const Char* fullPath, Char (&url)[kFileUrlSize]);
 
+// The same of a path in UTF-16, in ASCII bytes: the link of "/#l".
+void FileUrlOf(const wchar_t* fullPath, char (&url)[kFileUrlSize]);
+
 // "%^S", "%^W", "%^M", and with escaped "%^-W" and "%^-M".
 template <typename Char>
 void UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&form)[kPathFormSize]);

@@ -122,12 +122,13 @@ static char* SlotText(Item* item, const char*) { return item->text; }
 static wchar_t* SlotText(Item* item, const wchar_t*) { return item->wideText; }
 
 template <typename Char>
-static void AppendItem(ItemKind kind, const Char* text, bool isDirectory)
+static void AppendItem(ItemKind kind, const Char* text, PathFacts facts)
 {
     Item* item = NextSlot();
     item->kind = kind;
     CopyText(SlotText(item, text), text, kItemMaxLength + 1);
-    item->isDirectory = isDirectory;
+    item->isDirectory = facts.isDirectory;
+    item->isReparsePoint = facts.isReparsePoint;
     ++itemList.count;
 }
 
@@ -177,13 +178,13 @@ static const wchar_t* InLongForm(const wchar_t* path)
 }
 
 template <typename Char>
-static void TakeExistingPath(Char* path, bool isDirectory, const Char* text, size_t end)
+static void TakeExistingPath(Char* path, PathFacts facts, const Char* text, size_t end)
 {
-    if (isDirectory) DropTrailingBackslash(path);
+    if (facts.isDirectory) DropTrailingBackslash(path);
     size_t length = TextLength(path, kTokenSize);
     if (length > (size_t)kItemMaxLength) return;
     if (NamesOptionFile(text, end, length)) return;
-    AppendItem(File, InLongForm(path), isDirectory);
+    AppendItem(File, InLongForm(path), facts);
 }
 
 // The length goes first: a text this long is dropped whatever the cracker
@@ -193,7 +194,7 @@ static void TakeUrl(const Char* candidate)
 {
     if (TextLength(candidate, kTokenSize) > (size_t)kItemMaxLength) return;
     if (CheckUrl(candidate) != 0) return;
-    AppendItem(Url, candidate, false);
+    AppendItem(Url, candidate, PathFacts{});
 }
 
 // The classification of one normalised token by the file system's answer
@@ -201,7 +202,7 @@ static void TakeUrl(const Char* candidate)
 template <typename Char>
 static void ClassifyToken(Char* token, PathFacts facts, const Char* text, size_t end)
 {
-    if (facts.exists) TakeExistingPath(token, facts.isDirectory, text, end);
+    if (facts.exists) TakeExistingPath(token, facts, text, end);
     else TakeUrl(token);
 }
 

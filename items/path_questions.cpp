@@ -38,11 +38,11 @@ static PathFacts AskFileSystem(const Char* path)
 {
     if (IsUncServerOrShare(path)) {
         bool isDirectory = IsDirectoryPath(path);
-        return {isDirectory || PathExists(path), isDirectory};
+        return {isDirectory || PathExists(path), isDirectory, false};
     }
     DWORD attributes = FileAttributes(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false};
-    return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false, false};
+    return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
 // Takes names until none is left; the interlocked count hands each name to

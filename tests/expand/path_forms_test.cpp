@@ -53,7 +53,7 @@ template <typename Char>
 std::basic_string<Char> Expanded(const std::basic_string<Char>& templateText, const std::basic_string<Char>& path,
                                  bool directory)
 {
-    Item item = {File, {}, directory};
+    Item item = {File, {}, directory, false};
     memcpy((Char*)ItemText<Char>(item), path.c_str(), (path.size() + 1) * sizeof(Char));
     struct { Char line[kLineBufferSize], guard[16]; } out;
     memset(&out, 0xCC, sizeof(out));
