@@ -25,6 +25,7 @@ static const wchar_t* DefaultMarker(const wchar_t*) { return kDefaultWideLineBre
 #define MARKER_OPTION "/#r="
 #define ITEM_SEPARATOR_OPTION "/#j=\""
 #define SORT_OPTION "/#s"
+#define HTML_LINKS_OPTION "/#l"
 
 bool AsksForUnicode(const wchar_t* tail) { return FindText(tail, L"/#u") != nullptr; }
 
@@ -179,6 +180,7 @@ static void ChooseSwitches(const Char* tail)
     if (FindText(tail, TEXT_AS(Char, "/#v"))) settings.showVersion = 1;
     if (FindText(tail, TEXT_AS(Char, "/#h"))) settings.showHelp = 1;
     if (FindText(tail, TEXT_AS(Char, SORT_OPTION))) settings.sortItems = 1;
+    if (FindText(tail, TEXT_AS(Char, HTML_LINKS_OPTION))) settings.htmlLinks = 1;
 }
 
 template <typename Char>

@@ -306,6 +306,11 @@ std::vector<Case> MakeCases(const Work& work)
     c.check = [fullPaths] { return ClipboardHolds(fullPaths, false); };
     cases.push_back(c);
 
+    // The same with the links of "/#l" beside the text, which stays as it was.
+    c.name = "tavrel-clip-links-1000";
+    c.commandLine += " /#l";
+    cases.push_back(c);
+
     // The names the other way round, so that the sort has its work to do.
     std::string sortedFile = work.out + "\\sorted.txt";
     c = MakeCase("tavrel-sorted-1000", tavrel, " /#s /#o=%^N /#f=\"" + sortedFile + "\"" + ItemNamesLine(false, true),
@@ -553,6 +558,7 @@ bool PrintTargets(const std::vector<Case>& cases)
     met &= RatioTarget(cases, "tavrel-u-clip-1000", "tavrel-clip-1000", 1.1, true);
     met &= RatioTarget(cases, "tavrel-sorted-1000", "tavrel-1000", 1.1, true);
     met &= RatioTarget(cases, "tavrel-hdrop-1000", "tavrel-clip-1000", 1.1, true);
+    met &= RatioTarget(cases, "tavrel-clip-links-1000", "tavrel-clip-1000", 1.15, true);
     met &= RatioTarget(cases, "tavrel-u-long-1000", "tavrel-u-clip-1000", 2, true);
     met &= RatioTarget(cases, "tavrel-worst", "tavrel-1000", 1.5, true);
     met &= RatioTarget(cases, "cmd-1000", "tavrel-1000", 1, false);

@@ -1,10 +1,11 @@
-// The template expander: the line-break pass, the seven passes of the forms
-// of a path and the nine File passes over one working line, or the Url
-// passes, written once for both kinds of text.
+// The template expander: the line-break pass, the link's target, the seven
+// passes of the forms of a path and the nine File passes over one working
+// line, or the Url passes, written once for both kinds of text.
 #include "expand/expand_template.h"
 
 #include <string.h>
 
+#include "expand/link_target.h"
 #include "expand/path_forms.h"
 #include "expand/split_path.h"
 #include "expand/url_passes.h"
@@ -22,14 +23,15 @@ static void DropFinalBackslash(Char* text)
 }
 
 // "%^P": the item text, with a backslash when it names a directory. Without
-// the scanner's answer the file system is asked, once, and only when the line
-// holds a token that needs it. The backslash is written here, by character,
-// where the value has room: PathAddBackslash leaves a text of 259 units and
-// more as it is, which in the code page, a text of 259 bytes stays.
+// the scanner's answer (scanned) the file system is asked, once, and only
+// when the line holds a token that needs it. The backslash is written here,
+// by character, where the value has room: PathAddBackslash leaves a text of
+// 259 units and more as it is, and in the code page a text of 259 bytes
+// stays as it is.
 template <typename Char>
 struct FullPathOf {
     const Char* itemText;
-    const bool* scannedAsDirectory;
+    const Item* scanned;
     bool made;
     Char value[kPathValueSize<Char>];
 };
@@ -39,7 +41,7 @@ static const Char* FullPath(FullPathOf<Char>* path)
 {
     if (!path->made) {
         path->made = true;
-        bool isDirectory = path->scannedAsDirectory ? *path->scannedAsDirectory : IsDirectoryPath(path->itemText);
+        bool isDirectory = path->scanned ? path->scanned->isDirectory : IsDirectoryPath(path->itemText);
         CopyText(path->value, path->itemText, kPathMaxLength<Char> + 1);
         int length = (int)TextLength(path->value);
         if (isDirectory && length < kPathValueSize<Char> - 1 && !EndsInBackslash(path->value)) {
@@ -54,8 +56,22 @@ template <typename Char>
 static void ReplaceFullPath(WorkingLine<Char>* line, FullPathOf<Char>* path)
 {
     const Char* token = TEXT_AS(Char, "%^P");
-    if (!path->made && !path->scannedAsDirectory && !LineHoldsToken(line, token)) return;
+    if (!path->made && !path->scanned && !LineHoldsToken(line, token)) return;
     ReplaceToken(line, token, FullPath(path));
+}
+
+// "%^T", the first of the passes that look beyond the item's text: a link is
+// read only when the line holds the token, and its target, where it has
+// none, is "%^P".
+template <typename Char>
+__attribute__((noinline, optimize("Os"))) static void RunLinkTargetPass(WorkingLine<Char>* line,
+                                                                         FullPathOf<Char>* path)
+{
+    const Char* token = TEXT_AS(Char, "%^T");
+    if (!LineHoldsToken(line, token)) return;
+    Char target[kLinkValueSize];
+    bool linked = LinkTargetValue(path->itemText, path->scanned, target);
+    ReplaceToken(line, token, linked ? (const Char*)target : FullPath(path), kLinkValueSize - 1);
 }
 
 // The seven passes of the forms of a path, before the File passes, so that
@@ -102,16 +118,17 @@ static void FolderNameValue(const PathPartsOf<Char>& item, Char (&value)[kPathVa
 }
 
 template <typename Char>
-static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const bool* scannedAsDirectory)
+static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const Item* scanned)
 {
     PathPartsOf<Char> parts;
     SplitPath(itemText, &parts);
     Char value[kPathValueSize<Char>];
     FullPathOf<Char> path;
     path.itemText = itemText;
-    path.scannedAsDirectory = scannedAsDirectory;
+    path.scanned = scanned;
     path.made = false;
 
+    RunLinkTargetPass(line, &path);
     RunPathFormPasses(line, &path);
     ReplaceFullPath(line, &path);
     ReplaceToken(line, TEXT_AS(Char, "%^-P"), itemText);
@@ -165,13 +182,13 @@ static void ReplaceLineBreakMarker(WorkingLine<Char>* line, const Char* marker)
 }
 
 template <typename Char>
-static int Expand(const Char* templateText, const Char* itemText, ItemKind kind, const bool* scannedAsDirectory,
+static int Expand(const Char* templateText, const Char* itemText, ItemKind kind, const Item* scanned,
                   Char (&line)[kLineSize<Char>])
 {
     WorkingLine<Char> working;
     LoadLine(&working, templateText);
     ReplaceLineBreakMarker(&working, SettingsOf(templateText).lineBreakMarker);
-    if (kind == File) RunFilePasses(&working, itemText, scannedAsDirectory);
+    if (kind == File) RunFilePasses(&working, itemText, scanned);
     else RunUrlPasses(&working, itemText);
     return StoreLine(&working, line);
 }
@@ -193,7 +210,7 @@ void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kin
 template <typename Char>
 int ExpandItem(const Char* templateText, const Item& item, Char (&line)[kLineSize<Char>])
 {
-    return Expand(templateText, ItemText<Char>(item), item.kind, &item.isDirectory, line);
+    return Expand(templateText, ItemText<Char>(item), item.kind, &item, line);
 }
 
 template int ExpandLineBreaks(const char*, char (&)[kLineSize<char>]);

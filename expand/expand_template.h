@@ -7,11 +7,11 @@
 
 // Writes the expanded line, at most 3899 bytes and its NUL, into line, with
 // the marker of the run's settings. "%^P" asks the file system whether a
-// File names a directory.
+// File names a directory, "%^T" whether it is a link.
 void ExpandTemplate(const char* templateText, const char* itemText, ItemKind kind, char (&line)[kLineBufferSize]);
 
-// The same for an item of the ItemList, in the run's kind of text: "%^P"
-// takes the scanner's answer, so that no item is asked about twice. Returns
+// The same for an item of the ItemList, in the run's kind of text: "%^P" and
+// "%^T" take the scanner's answer, so that no item is asked about twice. Returns
 // the line's length in units, which the expander knows: a result of 1000
 // lines of up to 3899 bytes (65,535 units in Unicode) is joined without
 // measuring each line again.

@@ -178,23 +178,10 @@ static const wchar_t* InUnicode(const char* path, wchar_t (&wide)[kFormPathMaxLe
 }
 static const wchar_t* InUnicode(const wchar_t* path, wchar_t (&)[kFormPathMaxLength + 1]) { return path; }
 
-// The code point at text, a lone surrogate as U+FFFD, as UTF-8 writes it:
-// the lead byte's high bits count the bytes, each further byte holds six bits.
-static int Utf8Bytes(const wchar_t* text, int width, unsigned char (&bytes)[4])
-{
-    unsigned point = text[0];
-    if (width == 2) point = 0x10000 + ((point - 0xD800) << 10) + (text[1] - 0xDC00);
-    else if (IsHighSurrogate(text[0]) || IsLowSurrogate(text[0])) point = 0xFFFD;
-    int count = point < 0x80 ? 1 : point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
-    for (int i = count - 1; i > 0; --i, point >>= 6) bytes[i] = (unsigned char)(0x80 | (point & 0x3F));
-    bytes[0] = (unsigned char)(count == 1 ? point : (0xF00 >> count) | point);
-    return count;
-}
-
 static bool StaysInUrl(unsigned char byte) { return IsAsciiAlphanumeric(byte) || InAsciiSet(byte, "-._~/$"); }
 
 // The URL is ASCII in either kind of text, so it is made once, in bytes.
-static bool FileUrlOf(const wchar_t* path, char* units, int size)
+bool FileUrlOf(const wchar_t* path, char* units, int size)
 {
     static_assert(kFileUrlSize > 8 + 9 * (kDriveTargetSize - 1 + kFormPathMaxLength), "the longest URL fits");
     FormText<char> url = StartForm(units, size);

@@ -51,6 +51,9 @@ bool NetworkPathForm(const Char* fullPath, Char (&form)[kFormSize<Char>]);
 template <typename Char>
 bool FileUrlForm(const Char* fullPath, Char (&url)[kUrlFormSize<Char>]);
 
+// The same of a path in UTF-16, in size ASCII bytes: the link of "/#l".
+bool FileUrlOf(const wchar_t* fullPath, char* url, int size);
+
 // "%^S", "%^W", "%^M", and with escaped "%^-W" and "%^-M".
 template <typename Char>
 bool UnixPathForm(const Char* fullPath, UnixForm kind, bool escaped, Char (&form)[kFormSize<Char>]);

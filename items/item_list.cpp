@@ -148,11 +148,12 @@ static bool StoreText(Item* item, const wchar_t* text)
 }
 
 template <typename Char>
-static void AppendItem(ItemKind kind, const Char* text, bool isDirectory)
+static void AppendItem(ItemKind kind, const Char* text, PathFacts facts)
 {
     Item* item = &itemList.items[itemList.count];
     item->kind = kind;
-    item->isDirectory = isDirectory;
+    item->isDirectory = facts.isDirectory;
+    item->isReparsePoint = facts.isReparsePoint;
     if (StoreText(item, text)) ++itemList.count;
 }
 
@@ -202,13 +203,13 @@ static const wchar_t* InLongForm(const wchar_t* path)
 }
 
 template <typename Char>
-static void TakeExistingPath(Char* path, bool isDirectory, const Char* text, size_t end)
+static void TakeExistingPath(Char* path, PathFacts facts, const Char* text, size_t end)
 {
-    if (isDirectory) DropTrailingBackslash(path);
+    if (facts.isDirectory) DropTrailingBackslash(path);
     size_t length = TextLength(path, kTokenSize<Char>);
     if (length > (size_t)kPathMaxLength<Char>) return;
     if (NamesOptionFile(text, end, length)) return;
-    AppendItem(File, InLongForm(path), isDirectory);
+    AppendItem(File, InLongForm(path), facts);
 }
 
 // The length goes first, in either kind of text: a text this long is dropped
@@ -219,7 +220,7 @@ static void TakeUrl(const Char* candidate)
 {
     if (TextLength(candidate, kTokenSize<Char>) > (size_t)kItemMaxLength) return;
     if (CheckUrl(candidate) != 0) return;
-    AppendItem(Url, candidate, false);
+    AppendItem(Url, candidate, PathFacts{});
 }
 
 // The classification of one normalised token by the file system's answer
@@ -227,7 +228,7 @@ static void TakeUrl(const Char* candidate)
 template <typename Char>
 static void ClassifyToken(Char* token, PathFacts facts, const Char* text, size_t end)
 {
-    if (facts.exists) TakeExistingPath(token, facts.isDirectory, text, end);
+    if (facts.exists) TakeExistingPath(token, facts, text, end);
     else TakeUrl(token);
 }
 

@@ -28,6 +28,8 @@ struct Item {
     // The scanner's answer for a File: whether the text names a directory.
     // The "%^P" pass takes it rather than asking the file system again.
     bool isDirectory;
+    // From the same answer: whether it is a symbolic link or a junction.
+    bool isReparsePoint;
 };
 
 struct ItemList {

@@ -40,11 +40,11 @@ static PathFacts AskPlainly(const Char* path)
 {
     if (IsUncServerOrShare(path)) {
         bool isDirectory = IsDirectoryPath(path);
-        return {isDirectory || PathExists(path), isDirectory};
+        return {isDirectory || PathExists(path), isDirectory, false};
     }
     DWORD attributes = FileAttributes(path);
-    if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false};
-    return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0};
+    if (attributes == INVALID_FILE_ATTRIBUTES) return {false, false, false};
+    return {true, (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0, (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0};
 }
 
 // A name past MAX_PATH units, which only Unicode gives, is asked in its long
@@ -55,7 +55,7 @@ static PathFacts AskFileSystem(const wchar_t* path)
 {
     if (TextLength(path, kLongestPlainPath + 1) <= (size_t)kLongestPlainPath) return AskPlainly(path);
     wchar_t longForm[kLongPathFormSize];
-    if (!LongPathForm(path, longForm, kLongPathFormSize)) return {false, false};
+    if (!LongPathForm(path, longForm, kLongPathFormSize)) return {false, false, false};
     return AskPlainly((const wchar_t*)longForm);
 }
 

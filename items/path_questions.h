@@ -19,6 +19,9 @@
 struct PathFacts {
     bool exists;
     bool isDirectory;
+    // A symbolic link or a junction, from the same answer: "%^T" asks nothing
+    // more to know whether a name leads elsewhere.
+    bool isReparsePoint;
 };
 
 // How the questions are shared out; process-wide, so that tests can force

@@ -10,6 +10,7 @@
 #include "expand/expand_template.h"
 #include "items/clipboard_open.h"
 #include "items/item_list.h"
+#include "output/html_links.h"
 #include "output/save_output.h"
 #include "system/run_settings.h"
 #include "system/system_text.h"
@@ -21,6 +22,9 @@ struct Accumulation {
     // Units in use, and units that the block holds.
     SIZE_T size;
     SIZE_T capacity;
+    // The units of each item's line, for "/#l" to find the lines again.
+    int lineLengths[kItemCapacity];
+    int count;
 };
 
 // Room for the first lines, in units: most results fit without a resize.
@@ -77,14 +81,13 @@ static bool AppendLine(Accumulation<Char>& result, const Char* line, SIZE_T leng
 // The expander bounds its line to the buffer and tells its length. Nothing
 // follows the last line: its separator is taken back, and the NUL goes there.
 template <typename Char>
-static bool JoinLines(Accumulation<Char>& result, const Char* templateText)
+static bool JoinLines(Accumulation<Char>& result, const Char* templateText, const Separator<Char>& separator)
 {
-    Separator<Char> separator;
-    ChooseSeparator(separator, templateText);
-    int count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
-    for (int i = 0; i < count; ++i) {
+    result.count = itemList.count < kItemCapacity ? itemList.count : kItemCapacity;
+    for (int i = 0; i < result.count; ++i) {
         Char line[kLineSize<Char>];
         int length = ExpandItem(templateText, itemList.items[i], line);
+        result.lineLengths[i] = length;
         if (!AppendLine(result, line, (SIZE_T)length, separator)) return false;
     }
     result.size -= separator.length;
@@ -118,23 +121,31 @@ static void PlaceOrFree(UINT format, HGLOBAL block)
 // and programs that paste Unicode would read Shift-JIS names under an English
 // layout, or accented ones under a Japanese input method, as other letters;
 // for Unicode text Windows makes the ANSI form by it. Without a locale block
-// the text still goes alone.
+// the text still goes alone, and so it does without the links of "/#l",
+// which are made before the clipboard is opened, and only then.
 template <typename Char>
-static void PutOnClipboard(const Char* text, SIZE_T length)
+static void PutOnClipboard(const Accumulation<Char>& result, const Separator<Char>& separator)
 {
-    HGLOBAL block = CopyToClipboardBlock(text, (length + 1) * sizeof(Char));
+    HGLOBAL block = CopyToClipboardBlock(result.text, (result.size + 1) * sizeof(Char));
     if (!block) return;
+    const RunSettingsOf<Char>& settings = SettingsOf(result.text);
+    HGLOBAL links = settings.htmlLinks ? HtmlLinksBlock(result.text, result.lineLengths, result.count,
+                                                        settings.itemSeparatorGiven ? separator.text : nullptr,
+                                                        (int)separator.length)
+                                       : nullptr;
     LCID systemLocale = GetSystemDefaultLCID();
     HGLOBAL locale = CopyToClipboardBlock(&systemLocale, sizeof(systemLocale));
     if (!OpenClipboardPatiently()) {
         GlobalFree(block);
         if (locale) GlobalFree(locale);
+        if (links) GlobalFree(links);
         return;
     }
     EmptyClipboard();
     MessageBeep(MB_ICONASTERISK);
     PlaceOrFree(kClipboardTextFormat<Char>, block);
     PlaceOrFree(CF_LOCALE, locale);
+    PlaceOrFree(RegisterClipboardFormatW(L"HTML Format"), links);
     CloseClipboard();
 }
 
@@ -143,14 +154,16 @@ void DeliverOutput(const Char* templateText)
 {
     if (itemList.count < 1) return;
     Accumulation<Char> result = {};
+    Separator<Char> separator;
+    ChooseSeparator(separator, templateText);
     result.block = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT, sizeof(Char));
     if (!result.block) return;
     result.capacity = 1;
     result.text = (Char*)GlobalLock(result.block);
-    if (result.text && JoinLines(result, templateText)) {
+    if (result.text && JoinLines(result, templateText, separator)) {
         OutputMode mode = SettingsOf(templateText).outputMode;
         if (mode > Clipboard) SaveOutputToFile(result.text, mode);
-        else PutOnClipboard(result.text, result.size);
+        else PutOnClipboard(result, separator);
     }
     GlobalUnlock(result.block);
     GlobalFree(result.block);

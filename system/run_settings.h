@@ -29,6 +29,8 @@ struct RunSettingsOf {
     // marker still in it); without it, CR LF.
     int itemSeparatorGiven;
     Char itemSeparator[kItemSeparatorMaxLength + 1];
+    // "/#l": the clipboard gets the items as links in "HTML Format" too.
+    int htmlLinks;
 };
 
 using RunSettings = RunSettingsOf<char>;

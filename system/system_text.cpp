@@ -172,6 +172,18 @@ HGLOBAL Utf8FromText(const wchar_t* text, DWORD* length)
     return block;
 }
 
+// The lead byte's high bits count the bytes, each further byte holds six bits.
+int Utf8Bytes(const wchar_t* text, int width, unsigned char (&bytes)[4])
+{
+    unsigned point = text[0];
+    if (width == 2) point = 0x10000 + ((point - 0xD800) << 10) + (text[1] - 0xDC00);
+    else if (IsHighSurrogate(text[0]) || IsLowSurrogate(text[0])) point = 0xFFFD;
+    int count = point < 0x80 ? 1 : point < 0x800 ? 2 : point < 0x10000 ? 3 : 4;
+    for (int i = count - 1; i > 0; --i, point >>= 6) bytes[i] = (unsigned char)(0x80 | (point & 0x3F));
+    bytes[0] = (unsigned char)(count == 1 ? point : (0xF00 >> count) | point);
+    return count;
+}
+
 bool NameFromCodePage(const char* name, wchar_t* out, int size)
 {
     if (size > 0 && MultiByteToWideChar(CP_ACP, 0, name, -1, out, size) > 0) return true;
@@ -183,6 +195,11 @@ bool TextToSystem(const char* text, int length, wchar_t* out, int size)
 {
     if (length == 0) return true;
     return MultiByteToWideChar(CP_ACP, 0, text, length, out, size) > 0;
+}
+
+int UnitsFromCodePage(const char* text, int length, wchar_t* out, int size)
+{
+    return length > 0 ? MultiByteToWideChar(CP_ACP, 0, text, length, out, size) : 0;
 }
 
 // The code page in which Windows makes CF_UNICODETEXT from CF_TEXT: that of

@@ -63,6 +63,10 @@ bool DecodeTemplateFile(const char* bytes, int size, wchar_t* out, int capacity)
 // Null when the block cannot be had.
 HGLOBAL Utf8FromText(const wchar_t* text, DWORD* length);
 
+// The code point of the width units at text, a lone surrogate as U+FFFD, in
+// UTF-8; returns the count of bytes.
+int Utf8Bytes(const wchar_t* text, int width, unsigned char (&bytes)[4]);
+
 // A name in the ANSI code page, as an older program places it, in UTF-16;
 // false, with out empty, when it does not fit in size units.
 bool NameFromCodePage(const char* name, wchar_t* out, int size);
@@ -70,6 +74,10 @@ bool NameFromCodePage(const char* name, wchar_t* out, int size);
 // text[0, length) in UTF-16 for a Unicode system call; false when it does not
 // fit in size units.
 bool TextToSystem(const char* text, int length, wchar_t* out, int size);
+
+// text[0, length) in UTF-16, as the system converts it; the units written,
+// 0 for an empty text or one that does not fit in size units.
+int UnitsFromCodePage(const char* text, int length, wchar_t* out, int size);
 
 // The clipboard's format for text of each kind.
 template <typename Char>

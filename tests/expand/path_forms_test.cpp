@@ -57,7 +57,7 @@ template <typename Char>
 std::basic_string<Char> Expanded(const std::basic_string<Char>& templateText, const std::basic_string<Char>& path,
                                  bool directory)
 {
-    Item item = {File, {}, directory};
+    Item item = {File, {}, directory, false};
     PlaceText(item, path);
     static struct { Char line[kLineSize<Char>], guard[16]; } out;
     memset(&out, 0xCC, sizeof(out));

@@ -33,6 +33,13 @@ DWORD WINAPI CountedGetFileAttributes(LPCSTR path)
 }
 BOOL WINAPI CountedPathIsDirectory(LPCSTR path) { return InterlockedIncrement(&questions), realPathIsDirectory(path); }
 BOOL WINAPI CountedPathFileExists(LPCSTR path) { return InterlockedIncrement(&questions), realPathFileExists(path); }
+// What "%^T" could ask: none of it for a plain file or folder.
+HANDLE WINAPI CountedCreateFile(LPCWSTR, DWORD, DWORD, LPSECURITY_ATTRIBUTES, DWORD, DWORD, HANDLE)
+{
+    return InterlockedIncrement(&questions), INVALID_HANDLE_VALUE;
+}
+DWORD WINAPI CountedFinalPath(HANDLE, LPWSTR, DWORD, DWORD) { return InterlockedIncrement(&questions), 0; }
+DWORD WINAPI CountedProfile(LPCWSTR, LPCWSTR, LPCWSTR, LPWSTR, DWORD, LPCWSTR) { return InterlockedIncrement(&questions), 0; }
 
 class QuestionCount : public InScratchFolder {};
 
@@ -42,12 +49,17 @@ TEST_F(QuestionCount, OnePerTokenNoneForTheLines)
     scratch_.Folder("dir");
     const char tail[] = "a.txt dir missing.txt http://server/x dir\\";
     const int tokens = 5;
-    const std::string expected = "a.txt|a.txt\r\ndir\\|dir\r\nhttp://server/x|%^N\r\ndir\\|dir";
+    const std::string expected = "a.txt|a.txt|a.txt\r\ndir\\|dir|dir\\\r\nhttp://server/x|%^N|%^T\r\ndir\\|dir|dir\\";
 
     harness::ImportStandIn attributes("kernel32.dll", "GetFileAttributesA", (const void*)CountedGetFileAttributes);
     harness::ImportStandIn isDirectory("shlwapi.dll", "PathIsDirectoryA", (const void*)CountedPathIsDirectory);
     harness::ImportStandIn exists("shlwapi.dll", "PathFileExistsA", (const void*)CountedPathFileExists);
-    ASSERT_TRUE(attributes.active() && isDirectory.active() && exists.active()) << "a function is not imported";
+    harness::ImportStandIn create("kernel32.dll", "CreateFileW", (const void*)CountedCreateFile);
+    harness::ImportStandIn finalPath("kernel32.dll", "GetFinalPathNameByHandleW", (const void*)CountedFinalPath);
+    harness::ImportStandIn profile("kernel32.dll", "GetPrivateProfileStringW", (const void*)CountedProfile);
+    ASSERT_TRUE(attributes.active() && isDirectory.active() && exists.active() && create.active() && finalPath.active() &&
+                profile.active())
+        << "a function is not imported";
     realGetFileAttributes = attributes.real<AttributesFunction>();
     realPathIsDirectory = isDirectory.real<PathTestFunction>();
     realPathFileExists = exists.real<PathTestFunction>();
@@ -61,7 +73,7 @@ TEST_F(QuestionCount, OnePerTokenNoneForTheLines)
     questions = 0;
     runSettings.outputMode = Clipboard;
     lstrcpynA(runSettings.lineBreakMarker, kDefaultLineBreakMarker, sizeof(runSettings.lineBreakMarker));
-    DeliverOutput("%^P|%^N");
+    DeliverOutput("%^P|%^N|%^T");
     EXPECT_EQ(0, questions) << "questions while making the lines";
     std::string got;
     ASSERT_TRUE(harness::ReadClipboardText(&got));

@@ -192,17 +192,29 @@ BOOL WINAPI RecordBeep(UINT type)
     return TRUE;
 }
 
+// The links of "/#l" are an extra: a clipboard that refuses them still gets the text.
+decltype(&SetClipboardData) realSetData;
+int refusedLinks;
+HANDLE WINAPI RefuseLinks(UINT format, HANDLE data)
+{
+    return format == RegisterClipboardFormatA("HTML Format") ? (++refusedLinks, nullptr) : realSetData(format, data);
+}
+
 TEST(DeliverOutput, BeepsOnceBetweenEmptyingAndSettingTheClipboard)
 {
     harness::ImportStandIn beep("user32.dll", "MessageBeep", (const void*)RecordBeep);
-    ASSERT_TRUE(beep.active());
+    harness::ImportStandIn setData("user32.dll", "SetClipboardData", (const void*)RefuseLinks);
+    ASSERT_TRUE(beep.active() && setData.active());
+    realSetData = setData.real<decltype(realSetData)>();
     const struct {
         std::vector<std::string> items;
         DWORD heldMs;  // 0: nobody holds the clipboard
         size_t expectedBeeps;
         const char* clipboardAfter;
+        int htmlLinks = 0;
     } cases[] = {
         {{"a", "b"}, 0, 1, "a\r\nb"},
+        {{"a", "b"}, 0, 1, "a\r\nb", 1},
         {{}, 0, 0, kClipboardSentinel},
         {{"a"}, 20000, 0, kClipboardSentinel},
     };
@@ -210,7 +222,8 @@ TEST(DeliverOutput, BeepsOnceBetweenEmptyingAndSettingTheClipboard)
         harness::SetClipboardText(kClipboardSentinel);
         FillItems(c.items);
         SetOutput(Clipboard);
-        beeps.clear();
+        runSettings.htmlLinks = c.htmlLinks;
+        beeps.clear(), refusedLinks = 0;
         std::optional<ClipboardHolder> holder;
         if (c.heldMs) {
             holder.emplace(c.heldMs);
@@ -220,6 +233,7 @@ TEST(DeliverOutput, BeepsOnceBetweenEmptyingAndSettingTheClipboard)
         holder.reset();
         SCOPED_TRACE(std::to_string(c.items.size()) + " items, clipboard held " + std::to_string(c.heldMs) + " ms");
         EXPECT_EQ(c.clipboardAfter, Delivered());
+        EXPECT_EQ(c.htmlLinks, refusedLinks) << "links offered";
         ASSERT_EQ(c.expectedBeeps, beeps.size());
         for (const Beep& b : beeps) {
             EXPECT_EQ((UINT)MB_ICONASTERISK, b.type);

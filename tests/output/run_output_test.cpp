@@ -301,6 +301,45 @@ TEST_F(UnicodeRun, NoLookAlikeOfANameTheCodePageCannotHold)
     }
 }
 
+// "/#l": the block read back whole, its offsets counted from the expected
+// fragment's UTF-8 ({url}: the scratch folder's file URL), and the text the
+// same bytes as without "/#l".
+TEST_F(UnicodeRun, LinksInHtmlFormat)
+{
+    struct Case {
+        UINT codePage;  // 0: both
+        const char *files, *tail, *fragment;
+    } cases[] = {
+        {0, "a&b 'c' #1%.txt", "\"{dir}\\a&b 'c' #1%.txt\" /#o=%^N", "<a href=\"{url}/a%26b%20%27c%27%20%231%25.txt\">a&amp;b 'c' #1%.txt</a>"},
+        {1252, "café.txt", "{dir}\\café.txt /#o=%^A", "<a href=\"{url}/caf%C3%A9.txt\">café</a>"},
+        {932, "表.txt|sub\\x", "{dir}\\表.txt {dir}\\sub", "<a href=\"{url}/%E8%A1%A8.txt\">{dir}\\表.txt</a><br><a href=\"{url}/sub/\">{dir}\\sub\\</a>"},
+        {0, "表.txt|📁.txt", "/#u 表.txt {dir}\\📁.txt /#o=%^N", "<a href=\"{url}/%E8%A1%A8.txt\">表.txt</a><br><a href=\"{url}/%F0%9F%93%81.txt\">📁.txt</a>"},
+        {0, "", "http://h/s?q=a&b=<c> /#o=[%^P]", "<a href=\"http://h/s?q=a&amp;b=&lt;c&gt;\">[http://h/s?q=a&amp;b=&lt;c&gt;]</a>"},
+        {0, "alpha.txt", "/#r=[BR] /#j=\", [BR]\" /#o=\"%^N\"[BR]x alpha.txt http://h/",
+         "<a href=\"{url}/alpha.txt\">&quot;alpha.txt&quot;<br>x</a>, <br><a href=\"http://h/\">&quot;%^N&quot;<br>x</a>"},
+    };
+    std::string url = "file:///" + scratch_.path();
+    std::replace(url.begin(), url.end(), '\\', '/');
+    for (const Case& c : cases) {
+        if (c.codePage && c.codePage != GetACP()) continue;
+        MakeFiles(c.files);
+        std::string tail = Expand(c.tail), fragment = Expand(c.fragment), without, with, html, expected(105, 0);
+        for (size_t at; (at = fragment.find("{url}")) != std::string::npos;) fragment.replace(at, 5, url);
+        bool unicode = tail.find("/#u") != std::string::npos;
+        EXPECT_TRUE(harness::RunTavrel(tail, scratch_.path(), "", true) == 0 && harness::ReadClipboardText(&without, unicode));
+        EXPECT_TRUE(harness::RunTavrel(tail + " /#l", scratch_.path(), "", true) == 0 && harness::ReadClipboardText(&with, unicode));
+        if (HANDLE block = harness::OpenClipboardForTest() ? GetClipboardData(RegisterClipboardFormatA("HTML Format")) : nullptr)
+            html = (const char*)GlobalLock(block), GlobalUnlock(block);
+        CloseClipboard();
+        size_t end = 137 + fragment.size();
+        snprintf(&expected[0], 106, "Version:0.9\r\nStartHTML:%010u\r\nEndHTML:%010u\r\nStartFragment:%010u\r\nEndFragment:%010u\r\n",
+                 105u, unsigned(end + 32), 137u, unsigned(end));
+        expected += "<html><body><!--StartFragment-->" + fragment + "<!--EndFragment--></body></html>";
+        EXPECT_EQ(expected, html) << "tail: " << tail;
+        EXPECT_EQ(without, with) << "the text with \"/#l\" and without, tail: " << tail;
+    }
+}
+
 // A run in Unicode: names in every script, in by the command line and the
 // clipboard, out to the clipboard as UTF-16 and to a file as UTF-8 (outputs
 // compared in UTF-8); template files by their encoding; the limits in units.

@@ -87,7 +87,7 @@ inline const std::vector<std::string>& Placeholders()
 {
     static const std::vector<std::string> tokens = {"%^P", "%^-P", "%^D", "%^-D", "%^F", "%^N", "%^E", "%^A",
                                                     "%^B", "%^G",  "%^H", "%^I",  "%^J", "%^-J", "%^K", "%^L",
-                                                    "%^-L", "%^R", "%^U", "%^S", "%^W", "%^-W", "%^M", "%^-M"};
+                                                    "%^-L", "%^R", "%^U", "%^S", "%^W", "%^-W", "%^M", "%^-M", "%^T"};
     return tokens;
 }
 
@@ -112,7 +112,7 @@ inline std::string EntryName(Random& random)
     std::string name;
     int pieces = random.OneIn(10) ? random.Between(20, 50) : random.Between(1, 4);
     for (int i = 0; i < pieces; ++i) name += NamePiece(random);
-    if (random.OneIn(2)) name += random.Pick({".txt", ".TXT", ".tar.gz", ".", ".x%^E", ".%^N"});
+    if (random.OneIn(2)) name += random.Pick({".txt", ".TXT", ".tar.gz", ".", ".x%^E", ".%^N", ".lnk", ".url", ".URL"});
     while (!name.empty() && (name.back() == '.' || name.back() == ' ')) name.pop_back();
     while (!name.empty() && name[0] == ' ') name.erase(0, 1);
     return name.empty() ? Word(random, 1, 6) : name;
@@ -166,7 +166,9 @@ struct Tree {
 // runs on past its quote may name one as the template file.
 inline std::string FileContent(Random& random, bool sentinel)
 {
-    std::string content = sentinel ? std::string(1, kSentinel) : "";
+    // Also the start of a shortcut or of an Internet shortcut, cut short.
+    std::string content = sentinel ? std::string(1, kSentinel)
+                                   : random.Pick({"", "", "[InternetShortcut]\r\nURL=", std::string("L\0\0\0\x01\x14\x02", 7)});
     for (int n = random.Between(0, 4); n > 0; --n) content += random.OneIn(2) ? random.Pick(Placeholders()) : Word(random, 1, 6);
     return content;
 }

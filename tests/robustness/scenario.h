@@ -139,6 +139,8 @@ public:
         Mask();
         KeepServersLocal(scenario_.commandLine, false);
         KeepServersLocal(scenario_.clipboardText, true);
+        // The links beside the text, which they must leave as it is.
+        if (random_.OneIn(4)) scenario_.commandLine += " " + AnyCase(random_, "/#l");
         AddForeignNames();
         if (fileList_) MakeFileListBlock();
         return scenario_;
