@@ -69,9 +69,9 @@ __attribute__((noinline, optimize("Os"))) static void RunLinkTargetPass(WorkingL
 {
     const Char* token = TEXT_AS(Char, "%^T");
     if (!LineHoldsToken(line, token)) return;
-    Char target[kLinkValueSize];
+    static Char target[kLinkValueSize<Char>];
     bool linked = LinkTargetValue(path->itemText, path->scanned, target);
-    ReplaceToken(line, token, linked ? (const Char*)target : FullPath(path), kLinkValueSize - 1);
+    ReplaceToken(line, token, linked ? (const Char*)target : FullPath(path), kLinkValueSize<Char> - 1);
 }
 
 // The seven passes of the forms of a path, before the File passes, so that

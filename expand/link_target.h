@@ -15,10 +15,12 @@
 #pragma once
 #include "items/item_list.h"
 
-// A target of up to kItemMaxLength UTF-16 units: a link is read no further
-// than an item is long. In the code page each unit may take two bytes.
+// A target of up to kItemMaxLength UTF-16 units in the code page, where each
+// unit may take two bytes: a link is read no further than an item is long.
+// In Unicode, a path and its target of up to 32,767 units.
 constexpr int kLinkTargetUnits = kItemMaxLength + 1;
-constexpr int kLinkValueSize = 2 * kLinkTargetUnits;
+template <typename Char>
+constexpr int kLinkValueSize = sizeof(Char) == 1 ? 2 * kLinkTargetUnits : kLongestPath + 1;
 
 // The item's full form in UTF-16; false when it does not fit in size units.
 bool ItemFullForm(const char* itemText, wchar_t* full, int size);
@@ -28,4 +30,4 @@ bool ItemFullForm(const wchar_t* itemText, wchar_t* full, int size);
 // (scanned) tells a link from a plain file; only without it is the file
 // system asked, once.
 template <typename Char>
-bool LinkTargetValue(const Char* itemText, const Item* scanned, Char (&value)[kLinkValueSize]);
+bool LinkTargetValue(const Char* itemText, const Item* scanned, Char (&value)[kLinkValueSize<Char>]);

@@ -67,6 +67,10 @@ TEST(LinkTarget, EveryKindOfLinkInBothModes)
     if (harness::RunningOnWine()) folderLink = harness::BuildFolder() + "unix-link\\link";
     else CreateSymbolicLinkA(folderLink.c_str(), scratch.Folder("target").c_str(), 3);
     const std::string jp = "C:\\\xE8\xA1\xA8\\\xC5\x81\xC3\xB3\x64\xC5\xBA.txt";
+    // Past 259 units, in Unicode only; the profile functions read no file
+    // past MAX_PATH, so a long Internet shortcut gives its own "%^P".
+    std::string deep;
+    for (int i = 0; i < 5; ++i) deep += std::string(60, 'd') + "\\";
     // An empty expected is the item's own "%^P".
     struct Row {
         std::string name, content = "", expected = "", getPath = "", inCodePage = "";
@@ -78,6 +82,7 @@ TEST(LinkTarget, EveryKindOfLinkInBothModes)
         {"e.url"}, {"cut.url", "[InternetSho"}, {"bin.url", lnk}, {"plain.txt", "x"}, {"folder.lnk\\", "", "{dir}\\folder.lnk\\"},
         {"rp-file.txt", "x", "\\\\srv\\share\\t.txt"}, {"rp-junction\\", "", "C:\\Real Target"}, {"rp-named.lnk", lnk, "C:\\Real Target"},
         {folderLink, "", folderLink.substr(0, folderLink.size() - 4) + "target"},
+        {deep}, {deep + "a.url", "[InternetShortcut]\r\nURL=http://h/a\r\n"},
     };
     harness::ImportStandIn attributesA("kernel32.dll", "GetFileAttributesA", (const void*)AttributesA);
     harness::ImportStandIn attributesW("kernel32.dll", "GetFileAttributesW", (const void*)AttributesW);
@@ -99,6 +104,7 @@ TEST(LinkTarget, EveryKindOfLinkInBothModes)
         else if (!harness::PathExists(path)) harness::WriteBytes(path, row.content);
         getPathAnswer = Utf16(row.getPath);
         for (bool unicode : {true, false}) {
+            if (!unicode && path.size() > 259) continue;
             std::string expected = unicode || row.inCodePage.empty() ? row.expected : row.inCodePage;
             expected = harness::WithFolder(expected.empty() ? path : expected, dir);
             std::string got = unicode ? Utf8(TargetOf(Utf16(path))) : Utf8(harness::FromCodePage(TargetOf(path)));
