@@ -1,10 +1,12 @@
-// The template expander: the line-break pass, the seven passes of the forms
-// of a path and the nine File passes over one working line, or the Url
+// The template expander: the line-break pass, the four passes of the forms
+// for command lines, the seven passes of the forms of a path and the nine
+// File passes over one working line, or the Url
 // passes, written once for both kinds of text.
 #include "expand/expand_template.h"
 
 #include <string.h>
 
+#include "expand/command_forms.h"
 #include "expand/path_forms.h"
 #include "expand/split_path.h"
 #include "expand/url_passes.h"
@@ -88,6 +90,24 @@ __attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingL
     }
 }
 
+// The passes of the forms for command lines, in the order of the manual's
+// tables, after the passes of any placeholder whose table comes before
+// theirs. Made small, and each only when the line holds its token, as the
+// forms of a path are.
+template <typename Char>
+__attribute__((noinline, optimize("Os"))) static void RunCommandFormPasses(WorkingLine<Char>* line,
+                                                                            FullPathOf<Char>* path)
+{
+    const Char* tokens[] = {TEXT_AS(Char, "%^O"), TEXT_AS(Char, "%^-O"), TEXT_AS(Char, "%^Q"), TEXT_AS(Char, "%^-Q")};
+    Char form[kCommandFormSize];
+    for (int i = 0; i < 4; ++i) {
+        if (!LineHoldsToken(line, tokens[i])) continue;
+        if (i < 2) RelativeForm(FullPath(path), i == 1, form);
+        else QuotedForm(FullPath(path), i == 3, form);
+        ReplaceToken(line, tokens[i], (const Char*)form, kCommandFormSize - 1);
+    }
+}
+
 // The name of the folder that holds the item, without that folder's extension.
 template <typename Char>
 static void FolderNameValue(const PathPartsOf<Char>& item, Char (&value)[kValueBufferSize])
@@ -111,6 +131,7 @@ static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const b
     path.scannedAsDirectory = scannedAsDirectory;
     path.made = false;
 
+    RunCommandFormPasses(line, &path);
     RunPathFormPasses(line, &path);
     ReplaceFullPath(line, &path);
     ReplaceToken(line, TEXT_AS(Char, "%^-P"), itemText);

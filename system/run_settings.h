@@ -29,6 +29,9 @@ struct RunSettingsOf {
     // marker still in it); without it, CR LF.
     int itemSeparatorGiven;
     Char itemSeparator[kItemSeparatorMaxLength + 1];
+    // "/#b=": the folder that "%^O" is relative to, as written; empty without
+    // one, or when it is ignored.
+    Char baseFolder[kQuotedValueMaxLength + 1];
 };
 
 using RunSettings = RunSettingsOf<char>;

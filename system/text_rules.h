@@ -85,6 +85,13 @@ int FindToken(const Char* text, int length, const Token<Char>& token);
 template <typename Char>
 const Char* FindText(const Char* text, const Char* token);
 
+// The value of a quoted option: what follows the first occurrence of option
+// (which ends in its opening quote, found as FindText finds it) up to the
+// next quote, its length in *length. Null when the option or its closing
+// quote is missing.
+template <typename Char>
+const Char* FindQuotedValue(const Char* text, const Char* option, size_t* length);
+
 // A literal in either kind of text: TEXT_AS(Char, "x") is "x" or L"x".
 template <typename Char>
 struct LiteralOf;
