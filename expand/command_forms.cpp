@@ -64,13 +64,11 @@ static int ParentLength(const wchar_t* full)
     return length;
 }
 
-// The folder of "/#b=", which need not exist.
-template <typename Char>
-static void TakeGivenBase(const Char* given)
+// The full form of the folder of "/#b=", which need not exist, as a base.
+static void TakeGivenBase()
 {
-    if (!FullFormOf(given, runBase.folder) || !RootLength(runBase.folder)) return;
-    int length = (int)wcslen(runBase.folder);
-    if (runBase.folder[length - 1] != '\\') {
+    int length = RootLength(runBase.folder) ? (int)wcslen(runBase.folder) : 0;
+    if (length && runBase.folder[length - 1] != '\\') {
         if (length + 1 >= kFullFormSize) return;
         runBase.folder[length++] = '\\';
         runBase.folder[length] = 0;
@@ -93,20 +91,16 @@ static bool FullFormOfItem(const Item& item, wchar_t (&full)[kFullFormSize])
     return FullFormOf((const Char*)path, full);
 }
 
-template <typename Char>
-void FindRunBase()
+using ItemFullForm = bool (*)(const Item&, wchar_t (&)[kFullFormSize]);
+
+// The deepest folder that holds every File item, by their full forms.
+static void TakeCommonFolder(ItemFullForm fullFormOf)
 {
-    runBase.length = 0;
-    const Char* given = SettingsOf((const Char*)nullptr).baseFolder;
-    if (given[0]) {
-        TakeGivenBase(given);
-        return;
-    }
     int length = 0;
     for (int i = 0; i < itemList.count; ++i) {
         if (itemList.items[i].kind != File) continue;
         wchar_t full[kFullFormSize];
-        int parent = FullFormOfItem<Char>(itemList.items[i], full) ? ParentLength(full) : 0;
+        int parent = fullFormOf(itemList.items[i], full) ? ParentLength(full) : 0;
         int inBase, inParent;
         if (!parent || (length && !MatchFolders(runBase.folder, length, full, parent, &inBase, &inParent))) return;
         if (length) {
@@ -118,6 +112,15 @@ void FindRunBase()
         runBase.folder[length] = 0;
     }
     runBase.length = length;
+}
+
+template <typename Char>
+void FindRunBase()
+{
+    runBase.length = 0;
+    const Char* given = SettingsOf((const Char*)nullptr).baseFolder;
+    if (!given[0]) TakeCommonFolder(FullFormOfItem<Char>);
+    else if (FullFormOf(given, runBase.folder)) TakeGivenBase();
 }
 
 static bool RelativeToBase(const wchar_t* full, wchar_t (&units)[kRelativeFormSize])
