@@ -1,6 +1,7 @@
 #include "expand/command_forms.h"
 
 #include <string.h>
+#include <wchar.h>
 
 #include "expand/form_text.h"
 #include "items/item_list.h"
@@ -10,10 +11,11 @@
 #include "system/system_text.h"
 #include "system/text_rules.h"
 
-// The run's base as a full form ending in a backslash; length 0 when the
-// run has none.
+// The run's base as a full form ending in a backslash, and the units of its
+// root; length 0 when the run has none.
 static struct {
     int length;
+    int rootLength;
     wchar_t folder[kFullFormSize];
 } runBase;
 
@@ -31,25 +33,19 @@ static int RootLength(const wchar_t* path)
     return at;
 }
 
-// Matches the folders of a and b from their roots, a component counting
-// only where a backslash ends it in both; false when the roots differ. *aAt
-// and *bAt are where the first component that differs begins.
-static bool MatchFolders(const wchar_t* a, int aLength, const wchar_t* b, int bLength, int* aAt, int* bAt)
+// Units of the deepest folder of the base, its root at least, that holds
+// path[0, length), and in *up the folders of the base below it; 0 when not
+// even the root does. A folder ends in a backslash, so a path that begins
+// with it, letter case ignored, lies inside it by whole components.
+static int FolderHolding(const wchar_t* path, int length, int* up)
 {
-    int root = RootLength(a);
-    if (!root || root != RootLength(b) || !SameNameIgnoringCase(a, root, b, root)) return false;
-    int i = root, j = root;
-    for (;;) {
-        int iEnd = i, jEnd = j;
-        while (iEnd < aLength && a[iEnd] != '\\') ++iEnd;
-        while (jEnd < bLength && b[jEnd] != '\\') ++jEnd;
-        if (iEnd == aLength || jEnd == bLength || !SameNameIgnoringCase(a + i, iEnd - i, b + j, jEnd - j)) break;
-        i = iEnd + 1;
-        j = jEnd + 1;
+    int folder = runBase.length;
+    for (*up = 0;; ++*up) {
+        if (folder <= length && SameNameIgnoringCase(path, folder, runBase.folder, folder)) return folder;
+        if (folder <= runBase.rootLength) return 0;
+        do --folder;
+        while (runBase.folder[folder - 1] != '\\');
     }
-    *aAt = i;
-    *bAt = j;
-    return true;
 }
 
 // Units of the folder that holds a full form, with its backslash; 0 for a
@@ -64,6 +60,38 @@ static int ParentLength(const wchar_t* full)
     return length;
 }
 
+// The item's "%^P" in full form: a folder ends in a backslash, so that a
+// drive root is not taken for the current folder of its drive. The text is
+// made Unicode first, where a backslash is always one.
+static bool FullFormOfItem(const Item& item, bool unicode, wchar_t (&full)[kFullFormSize])
+{
+    wchar_t path[kItemMaxLength + 2] = {};
+    if (unicode) CopyText(path, item.wideText, kItemMaxLength + 1);
+    else if (!TextToSystem(item.text, lstrlenA(item.text), path, kItemMaxLength)) return false;
+    int length = lstrlenW(path);
+    if (item.isDirectory && length && path[length - 1] != '\\') path[length] = '\\';
+    return FullFormOf(path, full);
+}
+
+// The deepest folder that holds every File item, by their full forms.
+static void TakeCommonFolder(bool unicode)
+{
+    bool first = true;
+    for (int i = 0; i < itemList.count; ++i) {
+        if (itemList.items[i].kind != File) continue;
+        wchar_t full[kFullFormSize];
+        int parent = FullFormOfItem(itemList.items[i], unicode, full) ? ParentLength(full) : 0;
+        int up;
+        if (parent && first) {
+            wmemcpy(runBase.folder, full, parent);
+            runBase.rootLength = RootLength(full);
+        }
+        runBase.length = !parent ? 0 : first ? parent : FolderHolding(full, parent, &up);
+        if (!runBase.length) return;
+        first = false;
+    }
+}
+
 // The full form of the folder of "/#b=", which need not exist, as a base.
 static void TakeGivenBase()
 {
@@ -73,44 +101,7 @@ static void TakeGivenBase()
         runBase.folder[length++] = '\\';
         runBase.folder[length] = 0;
     }
-    runBase.length = length;
-}
-
-// The item's "%^P" in full form: a folder ends in a backslash, so that a
-// drive root is not taken for the current folder of its drive.
-template <typename Char>
-static bool FullFormOfItem(const Item& item, wchar_t (&full)[kFullFormSize])
-{
-    Char path[kItemMaxLength + 2];
-    CopyText(path, ItemText<Char>(item), kItemMaxLength + 1);
-    int length = (int)TextLength(path, kItemMaxLength + 1);
-    if (item.isDirectory && !EndsInBackslash(path)) {
-        path[length] = '\\';
-        path[length + 1] = 0;
-    }
-    return FullFormOf((const Char*)path, full);
-}
-
-using ItemFullForm = bool (*)(const Item&, wchar_t (&)[kFullFormSize]);
-
-// The deepest folder that holds every File item, by their full forms.
-static void TakeCommonFolder(ItemFullForm fullFormOf)
-{
-    int length = 0;
-    for (int i = 0; i < itemList.count; ++i) {
-        if (itemList.items[i].kind != File) continue;
-        wchar_t full[kFullFormSize];
-        int parent = fullFormOf(itemList.items[i], full) ? ParentLength(full) : 0;
-        int inBase, inParent;
-        if (!parent || (length && !MatchFolders(runBase.folder, length, full, parent, &inBase, &inParent))) return;
-        if (length) {
-            length = inBase;
-        } else {
-            memcpy(runBase.folder, full, parent * sizeof(wchar_t));
-            length = parent;
-        }
-        runBase.folder[length] = 0;
-    }
+    runBase.rootLength = RootLength(runBase.folder);
     runBase.length = length;
 }
 
@@ -119,20 +110,20 @@ void FindRunBase()
 {
     runBase.length = 0;
     const Char* given = SettingsOf((const Char*)nullptr).baseFolder;
-    if (!given[0]) TakeCommonFolder(FullFormOfItem<Char>);
+    if (!given[0]) TakeCommonFolder(sizeof(Char) == sizeof(wchar_t));
     else if (FullFormOf(given, runBase.folder)) TakeGivenBase();
 }
 
 static bool RelativeToBase(const wchar_t* full, wchar_t (&units)[kRelativeFormSize])
 {
     int length = (int)wcslen(full);
-    int inBase, inPath;
-    if (!runBase.length || !MatchFolders(runBase.folder, runBase.length, full, length, &inBase, &inPath)) return false;
+    int up;
+    int inside = runBase.length ? FolderHolding(full, length, &up) : 0;
+    if (!inside) return false;
     FormText<wchar_t> form = StartForm(units, kRelativeFormSize);
-    for (int i = inBase; i < runBase.length; ++i)
-        if (runBase.folder[i] == '\\') PutAscii(&form, "..\\");
-    if (inBase == runBase.length && inPath == length) PutAscii(&form, ".\\");
-    for (int i = inPath; i < length; ++i) PutCharacter(&form, full + i, 1);
+    for (int i = 0; i < up; ++i) PutAscii(&form, "..\\");
+    if (!up && inside == length) PutAscii(&form, ".\\");
+    for (int i = inside; i < length; ++i) PutCharacter(&form, full + i, 1);
     return !form.full;
 }
 
@@ -165,29 +156,30 @@ static bool NeedsQuotes(Char unit)
     return unit > 0 && unit < 0x80 && strchr(" &()[]{}^=;!'+,`~", (char)unit);
 }
 
+// The form is made behind the room for its opening quote, and kept as it is
+// when it needs none.
 template <typename Char>
 void QuotedForm(const Char* fullPath, bool forPowerShell, Char (&units)[kCommandFormSize])
 {
+    FormText<Char> form = StartForm(units + 1, kCommandFormSize - 1);
     bool quoted = forPowerShell;
-    for (const Char* at = fullPath; *at && !quoted; at += CharWidth(at)) quoted = CharWidth(at) == 1 && NeedsQuotes(*at);
-    if (!quoted) {
-        CopyText(units, fullPath, kCommandFormSize);
-        return;
-    }
-    FormText<Char> form = StartForm(units, kCommandFormSize);
-    char quote = forPowerShell ? '\'' : '"';
-    PutAscii(&form, quote);
     int backslashes = 0;
     for (const Char* at = fullPath; *at;) {
         int width = CharWidth(at);
+        quoted |= width == 1 && NeedsQuotes(*at);
         if (forPowerShell && IsPowerShellQuote(at, width)) PutCharacter(&form, at, width);
         PutCharacter(&form, at, width);
         backslashes = width == 1 && *at == '\\' ? backslashes + 1 : 0;
         at += width;
     }
+    if (!quoted) {
+        CopyText(units, fullPath, kCommandFormSize);
+        return;
+    }
+    units[0] = forPowerShell ? '\'' : '"';
     // CommandLineToArgvW reads 2n backslashes before a quote as n.
     for (; backslashes > 0 && !forPowerShell; --backslashes) PutAscii(&form, '\\');
-    PutAscii(&form, quote);
+    PutCharacter(&form, units, 1);
 }
 
 template void FindRunBase<char>();

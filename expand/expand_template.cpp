@@ -56,6 +56,23 @@ static void ReplaceFullPath(WorkingLine<Char>* line, FullPathOf<Char>* path)
     ReplaceToken(line, token, FullPath(path));
 }
 
+// The passes of the forms for command lines, in the order of the manual's
+// tables: after the passes of any placeholder whose table comes before
+// theirs, before the forms of a path, in whose function they run. Each is
+// made only when the line holds its token.
+template <typename Char>
+__attribute__((always_inline)) static inline void RunCommandFormPasses(WorkingLine<Char>* line, FullPathOf<Char>* path)
+{
+    const Char* tokens[] = {TEXT_AS(Char, "%^O"), TEXT_AS(Char, "%^-O"), TEXT_AS(Char, "%^Q"), TEXT_AS(Char, "%^-Q")};
+    Char form[kCommandFormSize];
+    for (int i = 0; i < 4; ++i) {
+        if (!LineHoldsToken(line, tokens[i])) continue;
+        if (i < 2) RelativeForm(FullPath(path), i == 1, form);
+        else QuotedForm(FullPath(path), i == 3, form);
+        ReplaceToken(line, tokens[i], (const Char*)form, kCommandFormSize - 1);
+    }
+}
+
 // The seven passes of the forms of a path, before the File passes, so that
 // a template without their tokens gives the line it gave before they were
 // there. Each is made only when the line holds its token, and the network
@@ -71,6 +88,7 @@ __attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingL
     } unixForms[] = {{SlashForm, false}, {WslForm, false}, {WslForm, true}, {MsysForm, false}, {MsysForm, true}};
     const Char* unixTokens[] = {TEXT_AS(Char, "%^S"), TEXT_AS(Char, "%^W"), TEXT_AS(Char, "%^-W"),
                                 TEXT_AS(Char, "%^M"), TEXT_AS(Char, "%^-M")};
+    RunCommandFormPasses(line, path);
     Char form[kPathFormSize];
     const Char* token = TEXT_AS(Char, "%^R");
     if (LineHoldsToken(line, token)) {
@@ -87,24 +105,6 @@ __attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingL
         if (!LineHoldsToken(line, unixTokens[i])) continue;
         UnixPathForm(FullPath(path), unixForms[i].kind, unixForms[i].escaped, form);
         ReplaceToken(line, unixTokens[i], (const Char*)form, kPathFormSize - 1);
-    }
-}
-
-// The passes of the forms for command lines, in the order of the manual's
-// tables, after the passes of any placeholder whose table comes before
-// theirs. Made small, and each only when the line holds its token, as the
-// forms of a path are.
-template <typename Char>
-__attribute__((noinline, optimize("Os"))) static void RunCommandFormPasses(WorkingLine<Char>* line,
-                                                                            FullPathOf<Char>* path)
-{
-    const Char* tokens[] = {TEXT_AS(Char, "%^O"), TEXT_AS(Char, "%^-O"), TEXT_AS(Char, "%^Q"), TEXT_AS(Char, "%^-Q")};
-    Char form[kCommandFormSize];
-    for (int i = 0; i < 4; ++i) {
-        if (!LineHoldsToken(line, tokens[i])) continue;
-        if (i < 2) RelativeForm(FullPath(path), i == 1, form);
-        else QuotedForm(FullPath(path), i == 3, form);
-        ReplaceToken(line, tokens[i], (const Char*)form, kCommandFormSize - 1);
     }
 }
 
@@ -131,7 +131,6 @@ static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const b
     path.scannedAsDirectory = scannedAsDirectory;
     path.made = false;
 
-    RunCommandFormPasses(line, &path);
     RunPathFormPasses(line, &path);
     ReplaceFullPath(line, &path);
     ReplaceToken(line, TEXT_AS(Char, "%^-P"), itemText);

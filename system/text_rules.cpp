@@ -149,8 +149,9 @@ const Char* FindText(const Char* text, const Char* token)
     return found < 0 ? nullptr : text + found;
 }
 
+// Asked once per option and run: small rather than fast.
 template <typename Char>
-const Char* FindQuotedValue(const Char* text, const Char* option, size_t* length)
+__attribute__((optimize("Os"))) const Char* FindQuotedValue(const Char* text, const Char* option, size_t* length)
 {
     const Char* value = FindText(text, option);
     if (!value) return nullptr;
