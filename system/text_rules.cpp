@@ -149,19 +149,6 @@ const Char* FindText(const Char* text, const Char* token)
     return found < 0 ? nullptr : text + found;
 }
 
-// Asked once per option and run: small rather than fast.
-template <typename Char>
-__attribute__((optimize("Os"))) const Char* FindQuotedValue(const Char* text, const Char* option, size_t* length)
-{
-    const Char* value = FindText(text, option);
-    if (!value) return nullptr;
-    value += TextLength(option);
-    size_t end = 0;
-    while (value[end] && value[end] != '"') ++end;
-    *length = end;
-    return value[end] ? value : nullptr;
-}
-
 template bool EndsInBackslash(const char*);
 template bool EndsInBackslash(const wchar_t*);
 template Token<char> MakeToken(const char*, int);
@@ -170,5 +157,3 @@ template int FindToken(const char*, int, const Token<char>&);
 template int FindToken(const wchar_t*, int, const Token<wchar_t>&);
 template const char* FindText(const char*, const char*);
 template const wchar_t* FindText(const wchar_t*, const wchar_t*);
-template const char* FindQuotedValue(const char*, const char*, size_t*);
-template const wchar_t* FindQuotedValue(const wchar_t*, const wchar_t*, size_t*);
