@@ -138,7 +138,7 @@ static bool InKind(const wchar_t* relative, wchar_t (&form)[kCommandFormSize])
 }
 
 template <typename Char>
-void RelativeForm(const Char* fullPath, bool slashes, Char (&form)[kCommandFormSize])
+static void MakeRelativeForm(const Char* fullPath, bool slashes, Char (&form)[kCommandFormSize])
 {
     wchar_t full[kFullFormSize];
     wchar_t relative[kRelativeFormSize];
@@ -159,7 +159,7 @@ static bool NeedsQuotes(Char unit)
 // The form is made behind the room for its opening quote, and kept as it is
 // when it needs none.
 template <typename Char>
-void QuotedForm(const Char* fullPath, bool forPowerShell, Char (&units)[kCommandFormSize])
+static void MakeQuotedForm(const Char* fullPath, bool forPowerShell, Char (&units)[kCommandFormSize])
 {
     FormText<Char> form = StartForm(units + 1, kCommandFormSize - 1);
     bool quoted = forPowerShell;
@@ -182,9 +182,14 @@ void QuotedForm(const Char* fullPath, bool forPowerShell, Char (&units)[kCommand
     PutCharacter(&form, units, 1);
 }
 
+template <typename Char>
+void CommandForm(const Char* fullPath, CommandFormKind kind, Char (&form)[kCommandFormSize])
+{
+    if (kind >= Quoted) MakeQuotedForm(fullPath, kind == QuotedForPowerShell, form);
+    else MakeRelativeForm(fullPath, kind == RelativeWithSlashes, form);
+}
+
 template void FindRunBase<char>();
 template void FindRunBase<wchar_t>();
-template void RelativeForm(const char*, bool, char (&)[kCommandFormSize]);
-template void RelativeForm(const wchar_t*, bool, wchar_t (&)[kCommandFormSize]);
-template void QuotedForm(const char*, bool, char (&)[kCommandFormSize]);
-template void QuotedForm(const wchar_t*, bool, wchar_t (&)[kCommandFormSize]);
+template void CommandForm(const char*, CommandFormKind, char (&)[kCommandFormSize]);
+template void CommandForm(const wchar_t*, CommandFormKind, wchar_t (&)[kCommandFormSize]);

@@ -50,10 +50,8 @@ constexpr int kCommandFormSize = 2 * kRelativeFormSize;
 template <typename Char>
 void FindRunBase();
 
-// "%^O", and with slashes "%^-O".
-template <typename Char>
-void RelativeForm(const Char* fullPath, bool slashes, Char (&form)[kCommandFormSize]);
+// The forms in the order of their passes: "%^O", "%^-O", "%^Q", "%^-Q".
+enum CommandFormKind : int { Relative, RelativeWithSlashes, Quoted, QuotedForPowerShell };
 
-// "%^Q", and for PowerShell "%^-Q".
 template <typename Char>
-void QuotedForm(const Char* fullPath, bool forPowerShell, Char (&form)[kCommandFormSize]);
+void CommandForm(const Char* fullPath, CommandFormKind kind, Char (&form)[kCommandFormSize]);

@@ -67,8 +67,7 @@ __attribute__((always_inline)) static inline void RunCommandFormPasses(WorkingLi
     Char form[kCommandFormSize];
     for (int i = 0; i < 4; ++i) {
         if (!LineHoldsToken(line, tokens[i])) continue;
-        if (i < 2) RelativeForm(FullPath(path), i == 1, form);
-        else QuotedForm(FullPath(path), i == 3, form);
+        CommandForm(FullPath(path), (CommandFormKind)i, form);
         ReplaceToken(line, tokens[i], (const Char*)form, kCommandFormSize - 1);
     }
 }
