@@ -1,7 +1,7 @@
 // The template expander: the line-break pass, the four passes of the forms
 // for command lines, the seven passes of the forms of a path and the nine
-// File passes over one working line, or the Url
-// passes, written once for both kinds of text.
+// File passes over one working line, or the Url passes, written once for
+// both kinds of text.
 #include "expand/expand_template.h"
 
 #include <string.h>

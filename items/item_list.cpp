@@ -2,8 +2,9 @@
 // text into tokens and keeps, in order, those that name an existing file or
 // directory or that are URLs of the four accepted schemes. The files named by
 // the template-file and output-file options, the value of the separator
-// option, and the base folder of "/#b=", are kept out of the list. A list of whole names (Explorer's copied
-// files) is taken the same way, name by name, with no options around them.
+// option and the base folder of "/#b=" are kept out of the list. A list of
+// whole names (Explorer's copied files) is taken the same way, name by name,
+// with no options around them.
 //
 // The tokens are gathered in batches, the file system is asked about a whole
 // batch at once (by a pool of threads where it answers slowly), and then each
@@ -293,7 +294,8 @@ static void StartScan(Scan<Char>* scan, const Char* text, ScanMode mode)
     scan->batch->unitsUsed = 0;
     scan->baseFrom = scan->baseEnd = 0;
     size_t length;
-    const Char* base = mode == CommandLine && text ? FindQuotedValue(text, TEXT_AS(Char, BASE_FOLDER_OPTION), &length) : nullptr;
+    const Char* base =
+        mode == CommandLine && text ? FindQuotedValue(text, TEXT_AS(Char, BASE_FOLDER_OPTION), &length) : nullptr;
     if (base) {
         scan->baseFrom = (size_t)(base - text);
         scan->baseEnd = scan->baseFrom + length;

@@ -38,4 +38,3 @@ bool FullFormOf(const wchar_t* path, wchar_t* out, int size)
     DropLongPrefix(out, length);
     return true;
 }
-
