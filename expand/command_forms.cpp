@@ -65,11 +65,14 @@ static int ParentLength(const wchar_t* full)
 // made Unicode first, where a backslash is always one.
 static bool FullFormOfItem(const Item& item, bool unicode, wchar_t (&full)[kFullFormSize])
 {
-    wchar_t path[kItemMaxLength + 2] = {};
+    wchar_t path[kItemMaxLength + 2];
     if (unicode) CopyText(path, item.wideText, kItemMaxLength + 1);
-    else if (!TextToSystem(item.text, lstrlenA(item.text), path, kItemMaxLength)) return false;
+    else if (!NameFromCodePage(item.text, path, kItemMaxLength + 1)) return false;
     int length = lstrlenW(path);
-    if (item.isDirectory && length && path[length - 1] != '\\') path[length] = '\\';
+    if (item.isDirectory && length && path[length - 1] != '\\') {
+        path[length] = '\\';
+        path[length + 1] = 0;
+    }
     return FullFormOf(path, full);
 }
 

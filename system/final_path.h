@@ -27,9 +27,8 @@ bool FullFormOf(const wchar_t* path, wchar_t* out, int size);
 template <int Size>
 bool FullFormOf(const char* path, wchar_t (&out)[Size])
 {
-    wchar_t wide[Size] = {};
-    int length = lstrlenA(path);
-    return length < Size && TextToSystem(path, length, wide, Size - 1) && FullFormOf(wide, out, Size);
+    wchar_t wide[Size];
+    return NameFromCodePage(path, wide, Size) && FullFormOf(wide, out, Size);
 }
 template <int Size>
 bool FullFormOf(const wchar_t* path, wchar_t (&out)[Size])
