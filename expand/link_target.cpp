@@ -1,5 +1,6 @@
 #include "expand/link_target.h"
 
+#include "system/final_path.h"
 #include "system/link_target.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
