@@ -3,6 +3,7 @@
 #include <string.h>
 
 #include "app/program_paths.h"
+#include "items/item_list.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
@@ -26,6 +27,7 @@ static const wchar_t* DefaultMarker(const wchar_t*) { return kDefaultWideLineBre
 #define ITEM_SEPARATOR_OPTION "/#j=\""
 #define SORT_OPTION "/#s"
 #define HTML_LINKS_OPTION "/#l"
+#define BASE_FOLDER_OPTION "/#b=\""
 
 bool AsksForUnicode(const wchar_t* tail) { return FindText(tail, L"/#u") != nullptr; }
 
@@ -160,16 +162,31 @@ static void ChooseItemSeparator(const Char* tail)
     RunSettingsOf<Char>& settings = SettingsOf(tail);
     settings.itemSeparatorGiven = 0;
     settings.itemSeparator[0] = 0;
-    const Char* from = FindOptionValue(tail, TEXT_AS(Char, ITEM_SEPARATOR_OPTION));
+    size_t valueLength;
+    const Char* from = FindQuotedValue(tail, TEXT_AS(Char, ITEM_SEPARATOR_OPTION), &valueLength);
     if (!from) return;
-    int end = 0;
-    while (from[end] && from[end] != '"') ++end;
-    if (!from[end]) return;
+    int end = (int)valueLength;
     int length = end < kItemSeparatorMaxLength ? end : kItemSeparatorMaxLength;
     if (length < end && CutsCharacter(from, length)) --length;
     for (int i = 0; i < length; ++i) settings.itemSeparator[i] = from[i];
     settings.itemSeparator[length] = 0;
     settings.itemSeparatorGiven = 1;
+}
+
+// A folder that an item could not be, or one with a stand-in, is no base:
+// the option is ignored. The base is never asked about.
+static_assert(kItemMaxLength <= kQuotedValueMaxLength, "a base as long as an item fits");
+
+template <typename Char>
+static void ChooseBaseFolder(const Char* tail)
+{
+    Char* base = SettingsOf(tail).baseFolder;
+    base[0] = 0;
+    size_t length;
+    const Char* from = FindQuotedValue(tail, TEXT_AS(Char, BASE_FOLDER_OPTION), &length);
+    if (!from || length > (size_t)kItemMaxLength || HoldsStandIn(from, length)) return;
+    for (size_t i = 0; i < length; ++i) base[i] = from[i];
+    base[length] = 0;
 }
 
 template <typename Char>
@@ -190,6 +207,7 @@ void ParseOptions(const Char* tail)
     ChooseOutput(tail);
     ChooseLineBreakMarker(tail);
     ChooseItemSeparator(tail);
+    ChooseBaseFolder(tail);
     ChooseSwitches(tail);
 }
 

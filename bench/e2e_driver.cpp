@@ -204,8 +204,8 @@ std::string FullNamesLine(const std::string& folder)
     return line;
 }
 
-// The lines of "%^U|%^-W|%^S|%^R" for the files in folder, a local drive's
-// plain ASCII path.
+// The lines of "%^U|%^-W|%^S|%^R|%^Q|%^-Q|%^O" for the files in folder, a
+// local drive's plain ASCII path, which is their base and needs no quotes.
 std::string FormLines(const std::string& folder)
 {
     std::string slashed = folder, text;
@@ -214,7 +214,8 @@ std::string FormLines(const std::string& folder)
     for (int i = 0; i < kItemCount; ++i) {
         std::string name = ItemName(i, false);
         text += (i ? "\r\n" : "") + ("file:///" + slashed + "/" + name) + "|/mnt/" + letter + slashed.substr(2) + "/" +
-                name + "|" + slashed + "/" + name + "|" + folder + "\\" + name;
+                name + "|" + slashed + "/" + name + "|" + folder + "\\" + name + "|" + folder + "\\" + name + "|'" +
+                folder + "\\" + name + "'|" + name;
     }
     return text;
 }
@@ -296,7 +297,7 @@ std::vector<Case> MakeCases(const Work& work)
     cases.push_back(c);
 
     std::string formsFile = work.out + "\\forms.txt";
-    std::string formsTail = " /#o=%^U|%^-W|%^S|%^R /#f=\"" + formsFile + "\"" + FullNamesLine(work.forms);
+    std::string formsTail = " /#o=%^U|%^-W|%^S|%^R|%^Q|%^-Q|%^O /#f=\"" + formsFile + "\"" + FullNamesLine(work.forms);
     c = MakeCase("tavrel-forms-1000", tavrel, formsTail, work.forms, true);
     c.check = [formsFile, work] { return harness::ReadBytes(formsFile) == FormLines(work.forms); };
     cases.push_back(c);

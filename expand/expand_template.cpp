@@ -1,11 +1,13 @@
-// The template expander: the line-break pass, the link's target, the seven
-// passes of the forms of a path and the nine File passes over one working
-// line, or the Url passes, written once for both kinds of text.
+// The template expander: the line-break pass, the link's target, the four
+// passes of the forms for command lines, the seven passes of the forms of a
+// path and the nine File passes over one working line, or the Url passes,
+// written once for both kinds of text.
 #include "expand/expand_template.h"
 
 #include <string.h>
 
 #include "expand/link_target.h"
+#include "expand/command_forms.h"
 #include "expand/path_forms.h"
 #include "expand/split_path.h"
 #include "expand/url_passes.h"
@@ -74,6 +76,21 @@ __attribute__((noinline, optimize("Os"))) static void RunLinkTargetPass(WorkingL
     ReplaceToken(line, token, linked ? (const Char*)target : FullPath(path), kLinkValueSize<Char> - 1);
 }
 
+// The passes of the forms for command lines, in the order of the manual's
+// tables: after the passes of any placeholder whose table comes before
+// theirs, before the forms of a path, in whose function they run. Each is
+// made only when the line holds its token.
+template <typename Char>
+__attribute__((always_inline)) static inline void RunCommandFormPasses(WorkingLine<Char>* line, FullPathOf<Char>* path)
+{
+    const Char* tokens[] = {TEXT_AS(Char, "%^O"), TEXT_AS(Char, "%^-O"), TEXT_AS(Char, "%^Q"), TEXT_AS(Char, "%^-Q")};
+    Char form[kCommandFormSize];
+    for (int i = 0; i < 4; ++i) {
+        if (LineHoldsToken(line, tokens[i]) && CommandForm(FullPath(path), (CommandFormKind)i, form))
+            ReplaceToken(line, tokens[i], (const Char*)form, kCommandFormSize - 1);
+    }
+}
+
 // The seven passes of the forms of a path, before the File passes, so that
 // a template without their tokens gives the line it gave before they were
 // there. Each is made only when the line holds its token, and the network
@@ -89,6 +106,7 @@ __attribute__((noinline, optimize("Os"))) static void RunPathFormPasses(WorkingL
     } unixForms[] = {{SlashForm, false}, {WslForm, false}, {WslForm, true}, {MsysForm, false}, {MsysForm, true}};
     const Char* unixTokens[] = {TEXT_AS(Char, "%^S"), TEXT_AS(Char, "%^W"), TEXT_AS(Char, "%^-W"),
                                 TEXT_AS(Char, "%^M"), TEXT_AS(Char, "%^-M")};
+    RunCommandFormPasses(line, path);
     // In Unicode a form may be as long as a line: held apart from the stack.
     static Char form[kFormSize<Char>];
     static Char url[kUrlFormSize<Char>];

@@ -1,5 +1,6 @@
 #include "expand/link_target.h"
 
+#include "system/final_path.h"
 #include "system/link_target.h"
 #include "system/long_path.h"
 #include "system/system_calls.h"
@@ -55,11 +56,13 @@ static bool TargetOf(const wchar_t* full, const Item* scanned, wchar_t* target, 
 }
 
 // A path past MAX_PATH units, which only Unicode gives, is read in its long
-// form; a target is read no longer than the run's value can hold.
+// form; a target is read no longer than the run's value can hold. The
+// buffers are the unit's own, outside the stack.
+static wchar_t given[kLongPathFormSize], full[kLongPathFormSize], target[kLongestPath + 1];
+
 template <typename Char>
 bool LinkTargetValue(const Char* itemText, const Item* scanned, Char (&value)[kLinkValueSize<Char>])
 {
-    static wchar_t given[kLongPathFormSize], full[kLongPathFormSize], target[kLongestPath + 1];
     int size = sizeof(Char) == 1 ? kLinkTargetUnits : kLongestPath + 1;
     return ItemFullForm(itemText, given, kLongPathFormSize) && LongPathForm(given, full, kLongPathFormSize) &&
            TargetOf(full, scanned, target, size) && InRunKind(target, value);

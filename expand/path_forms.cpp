@@ -1,52 +1,10 @@
 #include "expand/path_forms.h"
 
+#include "expand/form_text.h"
 #include "system/drive_targets.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
-
-// A form under construction in its caller's buffer. A character that does
-// not fit with the NUL ends it there, never cut, and the form is then not
-// used; in the code page the buffers are sized so that no form of a path of
-// 259 units meets their end.
-template <typename Char>
-struct FormText {
-    Char* units;
-    int size;
-    int length;
-    bool full;
-};
-
-template <typename Char>
-static void PutCharacter(FormText<Char>* form, const Char* character, int width)
-{
-    if (form->full || form->length + width > form->size - 1) {
-        form->full = true;
-        return;
-    }
-    for (int i = 0; i < width; ++i) form->units[form->length++] = character[i];
-    form->units[form->length] = 0;
-}
-
-template <typename Char>
-static void PutAscii(FormText<Char>* form, char unit)
-{
-    Char character = (Char)unit;
-    PutCharacter(form, &character, 1);
-}
-
-template <typename Char>
-static void PutAscii(FormText<Char>* form, const char* text)
-{
-    while (*text) PutAscii(form, *text++);
-}
-
-template <typename Char>
-static FormText<Char> StartForm(Char* units, int size)
-{
-    units[0] = 0;
-    return {units, size, 0, false};
-}
 
 template <typename Char>
 static bool IsSeparator(Char unit)

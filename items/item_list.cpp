@@ -1,9 +1,10 @@
 // The ItemList and its scanner: cuts the command-line tail or the clipboard
 // text into tokens and keeps, in order, those that name an existing file or
 // directory or that are URLs of the four accepted schemes. The files named by
-// the template-file and output-file options, and the value of the separator
-// option, are kept out of the list. A list of whole names (Explorer's copied
-// files) is taken the same way, name by name, with no options around them.
+// the template-file and output-file options, the value of the separator
+// option and the base folder of "/#b=" are kept out of the list. A list of
+// whole names (Explorer's copied files) is taken the same way, name by name,
+// with no options around them.
 //
 // The tokens are gathered in batches, the file system is asked about a whole
 // batch at once (by a pool of threads where it answers slowly), and then each
@@ -56,6 +57,8 @@ constexpr size_t kIntroducerLength = 5;
 #define TEMPLATE_FILE_INTRODUCER "/#t=\""
 #define OUTPUT_FILE_INTRODUCER "/#f=\""
 #define ITEM_SEPARATOR_INTRODUCER "/#j=\""
+// Found as the options find it, in any letter case, wherever its value ends.
+#define BASE_FOLDER_OPTION "/#b=\""
 
 // Enough names for every pool thread to ask several; texts enough for as
 // many full paths, and in Unicode for one of the longest. A name is stored
@@ -87,6 +90,10 @@ struct Scan {
     Char token[kTokenSize<Char>];
     int slowInRow;
     Batch<Char>* batch;
+    // The base folder's value in the command line, [baseFrom, baseEnd) up
+    // to its closing quote; empty when there is none.
+    size_t baseFrom;
+    size_t baseEnd;
 };
 
 // One batch per kind of text, for the scan that is running.
@@ -224,11 +231,13 @@ static void TakeUrl(const Char* candidate)
 }
 
 // The classification of one normalised token by the file system's answer
-// for it: an existing path, else perhaps a URL.
+// for it: an existing path, else perhaps a URL. A token that ends within the
+// base folder's value, or at its closing quote, is that value.
 template <typename Char>
-static void ClassifyToken(Char* token, PathFacts facts, const Char* text, size_t end)
+static void ClassifyToken(const Scan<Char>* scan, Char* token, PathFacts facts, size_t end)
 {
-    if (facts.exists) TakeExistingPath(token, facts, text, end);
+    if (end >= scan->baseFrom && end <= scan->baseEnd && scan->baseEnd > 0) return;
+    if (facts.exists) TakeExistingPath(token, facts, scan->text, end);
     else TakeUrl(token);
 }
 
@@ -240,7 +249,7 @@ static bool EndBatch(Scan<Char>* scan)
     Batch<Char>* batch = scan->batch;
     AskAboutNames(batch->names, batch->count, batch->facts, &scan->slowInRow);
     for (int i = 0; i < batch->count && itemList.count < kItemCapacity; ++i)
-        ClassifyToken(batch->names[i], batch->facts[i], scan->text, batch->ends[i]);
+        ClassifyToken(scan, batch->names[i], batch->facts[i], batch->ends[i]);
     batch->count = 0;
     batch->unitsUsed = 0;
     return itemList.count >= kItemCapacity;
@@ -322,6 +331,14 @@ static void StartScan(Scan<Char>* scan, const Char* text, ScanMode mode)
     scan->batch = BatchFor(text);
     scan->batch->count = 0;
     scan->batch->unitsUsed = 0;
+    scan->baseFrom = scan->baseEnd = 0;
+    size_t length;
+    const Char* base =
+        mode == CommandLine && text ? FindQuotedValue(text, TEXT_AS(Char, BASE_FOLDER_OPTION), &length) : nullptr;
+    if (base) {
+        scan->baseFrom = (size_t)(base - text);
+        scan->baseEnd = scan->baseFrom + length;
+    }
     ClearToken(scan);
 }
 

@@ -7,6 +7,7 @@
 #include <windows.h>
 #include <string.h>
 
+#include "expand/command_forms.h"
 #include "expand/expand_template.h"
 #include "items/clipboard_open.h"
 #include "items/item_list.h"
@@ -153,6 +154,7 @@ template <typename Char>
 void DeliverOutput(const Char* templateText)
 {
     if (itemList.count < 1) return;
+    FindRunBase<Char>();
     Accumulation<Char> result = {};
     Separator<Char> separator;
     ChooseSeparator(separator, templateText);

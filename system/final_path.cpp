@@ -4,6 +4,19 @@
 
 #include "system/system_calls.h"
 
+// The "\\?\" prefixes dropped in place from an answer of length units.
+static void DropLongPrefix(wchar_t* out, DWORD length)
+{
+    size_t skip = 0;
+    if (StartsWithNoCase(out, L"\\\\?\\UNC\\")) {
+        out[6] = L'\\';
+        skip = 6;
+    } else if (StartsWithNoCase(out, L"\\\\?\\")) {
+        skip = 4;
+    }
+    wmemmove(out, out + skip, length - skip + 1);
+}
+
 // Opened for no access and shared every way, so that a file in use by
 // another program still answers; backup semantics lets a folder be opened.
 bool FinalPathOf(const wchar_t* path, wchar_t* out, int size)
@@ -14,14 +27,15 @@ bool FinalPathOf(const wchar_t* path, wchar_t* out, int size)
     DWORD length = FinalPathName(file, out, size);
     CloseHandle(file);
     if (!length || length >= (DWORD)size) return false;
-    size_t skip = 0;
-    if (StartsWithNoCase(out, L"\\\\?\\UNC\\")) {
-        out[6] = L'\\';
-        skip = 6;
-    } else if (StartsWithNoCase(out, L"\\\\?\\")) {
-        skip = 4;
-    }
-    wmemmove(out, out + skip, length - skip + 1);
+    DropLongPrefix(out, length);
+    return true;
+}
+
+bool FullFormOf(const wchar_t* path, wchar_t* out, int size)
+{
+    DWORD length = FullPathName(path, size, out, nullptr);
+    if (!length || length >= (DWORD)size) return false;
+    DropLongPrefix(out, length);
     return true;
 }
 

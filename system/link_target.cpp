@@ -21,8 +21,3 @@ bool LinkTargetOf(const wchar_t* fullPath, LinkKind kind, wchar_t* out, int size
     return out[0] && lstrlenW(out) < size - 1;
 }
 
-bool FullFormOf(const wchar_t* name, wchar_t* out, int size)
-{
-    DWORD length = FullPathName(name, (DWORD)size, out, nullptr);
-    return length > 0 && length < (DWORD)size;
-}

@@ -19,6 +19,3 @@ enum LinkKind : int { NotALink, Shortcut, InternetShortcut, ReparsePoint };
 // shortcut to a printer), an empty one, or one that does not fit in size
 // units with its NUL; out is then left unspecified.
 bool LinkTargetOf(const wchar_t* fullPath, LinkKind kind, wchar_t* out, int size);
-
-// The full form of name (GetFullPathNameW); false when it does not fit.
-bool FullFormOf(const wchar_t* name, wchar_t* out, int size);

@@ -31,6 +31,9 @@ struct RunSettingsOf {
     Char itemSeparator[kItemSeparatorMaxLength + 1];
     // "/#l": the clipboard gets the items as links in "HTML Format" too.
     int htmlLinks;
+    // "/#b=": the folder that "%^O" is relative to, as written; empty without
+    // one, or when it is ignored.
+    Char baseFolder[kQuotedValueMaxLength + 1];
 };
 
 using RunSettings = RunSettingsOf<char>;

@@ -49,6 +49,13 @@ inline bool StartsWithNoCase(const wchar_t* text, const wchar_t* prefix)
     return StrCmpNIW(text, prefix, lstrlenW(prefix)) == 0;
 }
 
+// Two names the same but for letter case, by the system's rule for names
+// (the file system's, not the user's locale).
+inline bool SameNameIgnoringCase(const wchar_t* a, int aLength, const wchar_t* b, int bLength)
+{
+    return CompareStringOrdinal(a, aLength, b, bLength, TRUE) == CSTR_EQUAL;
+}
+
 // Explorer's order of two names: digits by their value, then by the user's
 // locale. Both kinds of text are compared in their Unicode forms.
 inline int CompareLogically(const wchar_t* a, const wchar_t* b) { return StrCmpLogicalW(a, b); }

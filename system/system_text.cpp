@@ -202,6 +202,15 @@ int UnitsFromCodePage(const char* text, int length, wchar_t* out, int size)
     return length > 0 ? MultiByteToWideChar(CP_ACP, 0, text, length, out, size) : 0;
 }
 
+// ASCII needs no question: only ' is one of them.
+bool IsPowerShellQuote(const char* character, int width)
+{
+    if ((unsigned char)character[0] < 0x80) return character[0] == '\'';
+    wchar_t wide[2];
+    return MultiByteToWideChar(CP_ACP, MB_ERR_INVALID_CHARS, character, width, wide, 2) == 1 &&
+           IsPowerShellQuote(wide, 1);
+}
+
 // The code page in which Windows makes CF_UNICODETEXT from CF_TEXT: that of
 // the clipboard's locale, else the ANSI one (CP_ACP, also when the two are
 // the same).

@@ -79,6 +79,15 @@ bool TextToSystem(const char* text, int length, wchar_t* out, int size);
 // 0 for an empty text or one that does not fit in size units.
 int UnitsFromCodePage(const char* text, int length, wchar_t* out, int size);
 
+// True when the character (width units at character) is one that PowerShell
+// reads as a single quote: ' or U+2018 to U+201B. In the code page, a
+// character that the code page maps to one of them.
+bool IsPowerShellQuote(const char* character, int width);
+inline bool IsPowerShellQuote(const wchar_t* character, int width)
+{
+    return width == 1 && (character[0] == L'\'' || (character[0] >= 0x2018 && character[0] <= 0x201B));
+}
+
 // The clipboard's format for text of each kind.
 template <typename Char>
 constexpr UINT kClipboardTextFormat = sizeof(Char) == 1 ? CF_TEXT : CF_UNICODETEXT;

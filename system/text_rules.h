@@ -85,6 +85,23 @@ int FindToken(const Char* text, int length, const Token<Char>& token);
 template <typename Char>
 const Char* FindText(const Char* text, const Char* token);
 
+// The value of a quoted option: what follows the first occurrence of option
+// (which ends in its opening quote, found as FindText finds it) up to the
+// next quote, its length in *length. Null when the option or its closing
+// quote is missing.
+// Asked once per option and run, so made where it is asked, small.
+template <typename Char>
+inline const Char* FindQuotedValue(const Char* text, const Char* option, size_t* length)
+{
+    const Char* value = FindText(text, option);
+    if (!value) return nullptr;
+    value += TextLength(option);
+    size_t end = 0;
+    while (value[end] && value[end] != '"') ++end;
+    *length = end;
+    return value[end] ? value : nullptr;
+}
+
 // A literal in either kind of text: TEXT_AS(Char, "x") is "x" or L"x".
 template <typename Char>
 struct LiteralOf;

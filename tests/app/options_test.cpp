@@ -138,6 +138,7 @@ TEST_F(Options, OutputDestination)
         std::string tail;
         OutputMode mode;
         std::string path;
+        std::string base = "";
     } cases[] = {
         {"", Clipboard, ""},
         {"/#f=\"C:\\out.txt\"", NamedFile, "C:\\out.txt"},
@@ -154,11 +155,19 @@ TEST_F(Options, OutputDestination)
         {"/#F", AskForFile, ""},
         {"/#f=C:\\out.txt", AskForFile, ""},
         {"http://server/page/#files", AskForFile, ""},
+        // The base folder: kept as written when it could be an item.
+        {"/#b=\"C:\\proj\" /#B=\"x\"", Clipboard, "", "C:\\proj"},
+        {"/#B=\"..\\a b\\\"", Clipboard, "", "..\\a b\\"},
+        {"/#b=\"C:\\proj", Clipboard, ""},
+        {"/#b=\"\"", Clipboard, ""},
+        {"/#b=\"" + path518.substr(0, 259) + "\"", Clipboard, "", path518.substr(0, 259)},
+        {"/#b=\"" + path518.substr(0, 260) + "\"", Clipboard, ""},
     };
     for (const Case& c : cases) {
         Parse(c.tail);
         EXPECT_EQ(c.mode, runSettings.outputMode) << "tail: " << Escaped(c.tail);
         EXPECT_EQ(c.path, std::string(runSettings.outputFilePath)) << "tail: " << Escaped(c.tail);
+        EXPECT_EQ(c.base, std::string(runSettings.baseFolder)) << "tail: " << Escaped(c.tail);
     }
 }
 

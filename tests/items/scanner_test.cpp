@@ -158,6 +158,14 @@ TEST_F(ScannerTest, OptionFilesLookBack)
         {CommandLine, "#t=\"a.txt\"", "File a.txt\n"},
         // URLs are not looked back at.
         {CommandLine, "/#t=\"http://h/x\"", "Url http://h/x\n"},
+        // The base folder is no item, found as its option is.
+        {CommandLine, "/#b=\"dir\" dir", "File dir\n"},
+        {CommandLine, "/#B=\"dir\\\" a.txt", "File a.txt\n"},
+        {CommandLine, "/#b=\" dir \"", ""},
+        {CommandLine, "\"/#b=\"dir\"", ""},
+        {CommandLine, "/#b=\"http://h/x\"", ""},
+        {CommandLine, "/#b= \"dir\"", "File dir\n"},
+        {ClipboardText, "/#b=\"dir\"", "File dir\n"},
     };
     ExpectTable(cases, sizeof(cases) / sizeof(cases[0]));
 }

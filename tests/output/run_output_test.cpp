@@ -100,6 +100,12 @@ TEST_F(RunOutput, ClipboardGetsOneLinePerItem)
         {"/#r=[BR] /#j=\",[BR]\" /#o=%^N {dir}\\one.txt {dir}\\two.doc", "one.txt,\r\ntwo.doc"},
         {"/#S /#j=\";\" /#o=%^N {dir}\\f10.txt {dir}\\b {dir}\\f2.txt {dir}\\B {dir}\\a", "a;b;B;f2.txt;f10.txt"},
         {"/#j=\"\" /#s {dir}\\two.doc {dir}\\one.txt /#o=%^A", "onetwo"},
+        // Relative to the base folder, which is no item; quoted for command lines.
+        {"/#o=%^O|%^-O|%^-Q /#b=\"{dir}\\sub\" {dir}\\sub\\inner.txt \"{dir}\\with blank.txt\" {dir}\\sub",
+         "inner.txt|inner.txt|'{dir}\\sub\\inner.txt'\r\n..\\with blank.txt|../with blank.txt|'{dir}\\with blank.txt'\r\n"
+         ".\\|./|'{dir}\\sub\\'"},
+        {"/#o=%^O /#s {dir}\\sub\\inner.txt \"{dir}\\with blank.txt\" /#B=\"{dir}\\sub", "sub\\inner.txt\r\nwith blank.txt"},
+        {"/#o=%^Q \"{dir}\\with blank.txt\"", "\"{dir}\\with blank.txt\""},
     };
     for (const Case& c : cases) {
         harness::SetClipboardText(kClipboardSentinel);

@@ -87,7 +87,8 @@ inline const std::vector<std::string>& Placeholders()
 {
     static const std::vector<std::string> tokens = {"%^P", "%^-P", "%^D", "%^-D", "%^F", "%^N", "%^E", "%^A",
                                                     "%^B", "%^G",  "%^H", "%^I",  "%^J", "%^-J", "%^K", "%^L",
-                                                    "%^-L", "%^R", "%^U", "%^S", "%^W", "%^-W", "%^M", "%^-M", "%^T"};
+                                                    "%^-L", "%^R", "%^U", "%^S", "%^W", "%^-W", "%^M", "%^-M",
+                                                    "%^T", "%^O", "%^-O", "%^Q", "%^-Q"};
     return tokens;
 }
 

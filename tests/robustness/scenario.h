@@ -301,14 +301,23 @@ private:
         return {AnyCase(random_, "/#j=") + "\"" + value + (random_.OneIn(8) ? "" : "\""), true, false};
     }
 
+    // The base folder is never an item, and need not exist.
+    Piece BaseFolderOption()
+    {
+        std::string path = random_.Pick({tree_.root, tree_.root + "\\", "b", "b\\", "..", "", "missing",
+                                         "\\\\s\\sh", std::string(random_.Between(255, 270), 'b'), ForeignChar(random_)});
+        return {AnyCase(random_, "/#b=") + "\"" + path + (random_.OneIn(8) ? "" : "\""), true, false};
+    }
+
     Piece AnyOption(bool windows)
     {
-        switch (random_.Below(7)) {
+        switch (random_.Below(8)) {
         case 0: return InlineTemplateOption();
         case 1: return TemplateFileOption();
         case 2: return OutputFileOption();
         case 3: return MarkerOption();
         case 4: return SeparatorOrSort();
+        case 5: return BaseFolderOption();
         default: return SwitchOption(windows);
         }
     }

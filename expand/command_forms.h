@@ -1,0 +1,59 @@
+// The forms of a File's path for command lines: quoted where a Windows
+// command line needs it, quoted for PowerShell, and relative to the run's
+// base folder. Each is made from the item's "%^P" value and read by
+// character: the second unit of a character is never a blank, a quote, a
+// backslash or one of cmd's signs.
+//
+//   form   value
+//   %^O    the item's full form relative to the base (below)
+//   %^-O   %^O with every backslash a slash
+//   %^Q    "%^P" where %^P holds a blank or one of & ( ) [ ] { } ^ = ; ! ' + , ` ~
+//          (the characters that cmd /? lists), a run of backslashes at its
+//          end doubled inside the quotes; else %^P
+//   %^-Q   '%^P', each ' and each of U+2018 to U+201B doubled
+//
+//   %^P                   %^Q                  %^-Q
+//   C:\My Docs\a.txt      "C:\My Docs\a.txt"   'C:\My Docs\a.txt'
+//   C:\My Docs\           "C:\My Docs\\"       'C:\My Docs\'
+//   C:\plain\a.txt        C:\plain\a.txt       'C:\plain\a.txt'
+//   C:\it's.txt           "C:\it's.txt"        'C:\it''s.txt'
+//
+//   base C:\proj\  %^P                %^O              %^-O
+//   inside         C:\proj\src\main.c src\main.c       src/main.c
+//   the base       C:\proj\           .\               ./
+//   outside        C:\other\x.txt     ..\other\x.txt   ../other/x.txt
+//   elsewhere      D:\x.txt           D:\x.txt         D:/x.txt
+//
+// The base is the full form of the folder of "/#b=", else the deepest folder
+// that holds every File item of the run, each item's parent; a drive root, a
+// share and a server have none, and a run with one has no base. Full forms
+// (system/final_path.h) are compared by whole components, letter case
+// ignored as the file system ignores it, a "\\?\" form as its plain one. An
+// item on another drive or share, or in a run without a base, is its "%^P";
+// so is one whose relative form the code page cannot hold. In the code page
+// a character counts as one of U+2018 to U+201B when the code page maps it
+// to one of them.
+#pragma once
+#include "expand/path_forms.h"
+
+// A full form: up to a current folder and an item behind it.
+constexpr int kFullFormSize = 2 * (kFormPathMaxLength + 1);
+// "..\" for each folder of a base, at most one for every two units of its
+// full form, and the rest of a full form.
+constexpr int kRelativeFormSize = kFullFormSize + 3 * kFullFormSize / 2;
+// The longest form in either kind of text: in the code page up to two bytes
+// for a unit.
+constexpr int kCommandFormSize = 2 * kRelativeFormSize;
+
+// Finds the base of the run from "/#b=" and the ItemList, once the list is
+// complete and before the first line.
+template <typename Char>
+void FindRunBase();
+
+// The forms in the order of their passes: "%^O", "%^-O", "%^Q", "%^-Q".
+enum CommandFormKind : int { Relative, RelativeWithSlashes, Quoted, QuotedForPowerShell };
+
+// False, and the form not to be used, when it does not fit: a path of
+// Unicode some thousands of units long.
+template <typename Char>
+bool CommandForm(const Char* fullPath, CommandFormKind kind, Char (&form)[kCommandFormSize]);
