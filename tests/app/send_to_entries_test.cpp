@@ -60,8 +60,12 @@ std::string RunForBox(const std::string& tail, const std::string& exe)
 
 TEST(SendToEntries, WrittenTwiceRemovedBesideOthersAndNeverByAccident)
 {
-    std::string folder = BuildFolder() + "entries-" + std::to_string(GetCurrentProcessId());
-    std::string exe = CopyTavrelAs((CreateDirectoryA(folder.c_str(), nullptr), folder), "Tavrel.exe");
+    // Outside the temporary folder, in the build folder that the suites of other Wine prefixes share, whose
+    // process ids repeat: the folder is one that this run made.
+    std::string folder;
+    for (DWORD n = GetTickCount(); folder.empty() || !CreateDirectoryA(folder.c_str(), nullptr); ++n)
+        folder = BuildFolder() + "entries-" + std::to_string(n);
+    std::string exe = CopyTavrelAs(folder, "Tavrel.exe");
     std::wstring wide = Utf16(exe);
     bool ja = GetACP() == 932;
     for (const char* tail : {"/#i", " /#I\t"}) {
