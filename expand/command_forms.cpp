@@ -12,12 +12,22 @@
 #include "system/text_rules.h"
 
 // The run's base as a full form ending in a backslash, and the units of its
-// root; length 0 when the run has none.
+// root; length 0 when the run has none. It and the forms on the way to it
+// and to a relative form are held apart from the stack: in Unicode each is
+// as long as a line.
 static struct {
     int length;
     int rootLength;
-    wchar_t folder[kFullFormSize];
+    wchar_t folder[kFullFormSize<wchar_t>];
 } runBase;
+
+// The full form of a text of the run's kind, in the room of that kind.
+static bool FullFormOfText(const char* text, wchar_t* out)
+{
+    wchar_t wide[kFullFormSize<char>];
+    return NameFromCodePage(text, wide, kFullFormSize<char>) && FullFormOf(wide, out, kFullFormSize<char>);
+}
+static bool FullFormOfText(const wchar_t* text, wchar_t* out) { return FullFormOf(text, out, kFullFormSize<wchar_t>); }
 
 // Units of the root of a full form: "X:\", or "\\server\share\", all of a
 // server or a share that nothing follows; 0 for any other form.
@@ -63,27 +73,26 @@ static int ParentLength(const wchar_t* full)
 // The item's "%^P" in full form: a folder ends in a backslash, so that a
 // drive root is not taken for the current folder of its drive. The text is
 // made Unicode first, where a backslash is always one.
-static bool FullFormOfItem(const Item& item, bool unicode, wchar_t (&full)[kFullFormSize])
+static bool FullFormOfItem(const Item& item, bool unicode, wchar_t (&full)[kFullFormSize<wchar_t>])
 {
-    wchar_t path[kItemMaxLength + 2];
-    if (unicode && TextLength(item.wideText, kItemMaxLength + 1) > (size_t)kItemMaxLength) return false;
-    if (unicode) CopyText(path, item.wideText, kItemMaxLength + 1);
+    static wchar_t path[kPathMaxLength<wchar_t> + 2];
+    if (unicode) CopyText(path, item.wideText, kPathMaxLength<wchar_t> + 1);
     else if (!NameFromCodePage(item.text, path, kItemMaxLength + 1)) return false;
     int length = lstrlenW(path);
     if (item.isDirectory && length && path[length - 1] != '\\') {
         path[length] = '\\';
         path[length + 1] = 0;
     }
-    return FullFormOf(path, full);
+    return FullFormOf(path, full, unicode ? kFullFormSize<wchar_t> : kFullFormSize<char>);
 }
 
 // The deepest folder that holds every File item, by their full forms.
 static void TakeCommonFolder(bool unicode)
 {
+    static wchar_t full[kFullFormSize<wchar_t>];
     bool first = true;
     for (int i = 0; i < itemList.count; ++i) {
         if (itemList.items[i].kind != File) continue;
-        wchar_t full[kFullFormSize];
         int parent = FullFormOfItem(itemList.items[i], unicode, full) ? ParentLength(full) : 0;
         int up;
         if (parent && first) {
@@ -97,11 +106,11 @@ static void TakeCommonFolder(bool unicode)
 }
 
 // The full form of the folder of "/#b=", which need not exist, as a base.
-static void TakeGivenBase()
+static void TakeGivenBase(int size)
 {
     int length = RootLength(runBase.folder) ? (int)wcslen(runBase.folder) : 0;
     if (length && runBase.folder[length - 1] != '\\') {
-        if (length + 1 >= kFullFormSize) return;
+        if (length + 1 >= size) return;
         runBase.folder[length++] = '\\';
         runBase.folder[length] = 0;
     }
@@ -115,44 +124,42 @@ void FindRunBase()
     runBase.length = 0;
     const Char* given = SettingsOf((const Char*)nullptr).baseFolder;
     if (!given[0]) TakeCommonFolder(sizeof(Char) == sizeof(wchar_t));
-    else if (FullFormOf(given, runBase.folder)) TakeGivenBase();
+    else if (FullFormOfText(given, runBase.folder)) TakeGivenBase(kFullFormSize<Char>);
 }
 
-static bool RelativeToBase(const wchar_t* full, wchar_t (&units)[kRelativeFormSize])
+static bool RelativeToBase(const wchar_t* full, wchar_t* units, int size)
 {
     int length = (int)wcslen(full);
     int up;
     int inside = runBase.length ? FolderHolding(full, length, &up) : 0;
     if (!inside) return false;
-    FormText<wchar_t> form = StartForm(units, kRelativeFormSize);
+    FormText<wchar_t> form = StartForm(units, size);
     for (int i = 0; i < up; ++i) PutAscii(&form, "..\\");
     if (!up && inside == length) PutAscii(&form, ".\\");
     for (int i = inside; i < length; ++i) PutCharacter(&form, full + i, 1);
     return !form.full;
 }
 
-static bool InKind(const wchar_t* relative, char (&form)[kCommandFormSize])
+static bool InKind(const wchar_t* relative, char (&form)[kCommandFormSize<char>])
 {
-    return NameFromSystem(relative, form, kCommandFormSize);
+    return NameFromSystem(relative, form, kCommandFormSize<char>);
 }
-static bool InKind(const wchar_t* relative, wchar_t (&form)[kCommandFormSize])
+static bool InKind(const wchar_t* relative, wchar_t (&form)[kCommandFormSize<wchar_t>])
 {
-    CopyText(form, relative, kCommandFormSize);
+    CopyText(form, relative, kCommandFormSize<wchar_t>);
     return true;
 }
 
 template <typename Char>
-static bool MakeRelativeForm(const Char* fullPath, bool slashes, Char (&form)[kCommandFormSize])
+static void MakeRelativeForm(const Char* fullPath, bool slashes, Char (&form)[kCommandFormSize<Char>])
 {
-    wchar_t full[kFullFormSize];
-    wchar_t relative[kRelativeFormSize];
-    if (!FullFormOf(fullPath, full) || !RelativeToBase(full, relative) || !InKind(relative, form)) {
-        if (TextLength(fullPath, kCommandFormSize) >= (size_t)kCommandFormSize) return false;
-        CopyText(form, fullPath, kCommandFormSize);
-    }
+    static_assert(kCommandFormSize<Char> > kPathValueSize<Char>, "a %^P value fits");
+    static wchar_t full[kFullFormSize<Char>], relative[kRelativeFormSize<Char>];
+    if (!FullFormOfText(fullPath, full) || !RelativeToBase(full, relative, kRelativeFormSize<Char>) ||
+        !InKind(relative, form))
+        CopyText(form, fullPath, kCommandFormSize<Char>);
     for (Char* at = form; slashes && *at; at += CharWidth(at))
         if (*at == '\\') *at = '/';
-    return true;
 }
 
 // A blank, or one of the characters that cmd /? lists as needing quotes.
@@ -165,9 +172,9 @@ static bool NeedsQuotes(Char unit)
 // The form is made behind the room for its opening quote, and kept as it is
 // when it needs none.
 template <typename Char>
-static bool MakeQuotedForm(const Char* fullPath, bool forPowerShell, Char (&units)[kCommandFormSize])
+static bool MakeQuotedForm(const Char* fullPath, bool forPowerShell, Char (&units)[kCommandFormSize<Char>])
 {
-    FormText<Char> form = StartForm(units + 1, kCommandFormSize - 1);
+    FormText<Char> form = StartForm(units + 1, kCommandFormSize<Char> - 1);
     bool quoted = forPowerShell;
     int backslashes = 0;
     for (const Char* at = fullPath; *at;) {
@@ -179,7 +186,7 @@ static bool MakeQuotedForm(const Char* fullPath, bool forPowerShell, Char (&unit
         at += width;
     }
     if (!quoted) {
-        CopyText(units, fullPath, kCommandFormSize);
+        CopyText(units, fullPath, kCommandFormSize<Char>);
         return !form.full;
     }
     units[0] = forPowerShell ? '\'' : '"';
@@ -190,13 +197,14 @@ static bool MakeQuotedForm(const Char* fullPath, bool forPowerShell, Char (&unit
 }
 
 template <typename Char>
-bool CommandForm(const Char* fullPath, CommandFormKind kind, Char (&form)[kCommandFormSize])
+bool CommandForm(const Char* fullPath, CommandFormKind kind, Char (&form)[kCommandFormSize<Char>])
 {
     if (kind >= Quoted) return MakeQuotedForm(fullPath, kind == QuotedForPowerShell, form);
-    return MakeRelativeForm(fullPath, kind == RelativeWithSlashes, form);
+    MakeRelativeForm(fullPath, kind == RelativeWithSlashes, form);
+    return true;
 }
 
 template void FindRunBase<char>();
 template void FindRunBase<wchar_t>();
-template bool CommandForm(const char*, CommandFormKind, char (&)[kCommandFormSize]);
-template bool CommandForm(const wchar_t*, CommandFormKind, wchar_t (&)[kCommandFormSize]);
+template bool CommandForm(const char*, CommandFormKind, char (&)[kCommandFormSize<char>]);
+template bool CommandForm(const wchar_t*, CommandFormKind, wchar_t (&)[kCommandFormSize<wchar_t>]);

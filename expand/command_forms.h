@@ -30,20 +30,26 @@
 // (system/final_path.h) are compared by whole components, letter case
 // ignored as the file system ignores it, a "\\?\" form as its plain one. An
 // item on another drive or share, or in a run without a base, is its "%^P";
-// so is one whose relative form the code page cannot hold. In the code page
-// a character counts as one of U+2018 to U+201B when the code page maps it
-// to one of them.
+// so is one whose relative form the code page cannot hold, or, in Unicode, a
+// line. In Unicode a path of up to 32,767 units takes the same rules, its
+// folder as a base among them. In the code page a character counts as one of
+// U+2018 to U+201B when the code page maps it to one of them.
 #pragma once
 #include "expand/path_forms.h"
 
-// A full form: up to a current folder and an item behind it.
-constexpr int kFullFormSize = 2 * (kFormPathMaxLength + 1);
+// A full form: up to a current folder and an item behind it; in Unicode,
+// where an item has up to 32,767 units, as long as a line.
+template <typename Char>
+constexpr int kFullFormSize = sizeof(Char) == 1 ? 2 * (kFormPathMaxLength + 1) : kLineSize<wchar_t>;
 // "..\" for each folder of a base, at most one for every two units of its
-// full form, and the rest of a full form.
-constexpr int kRelativeFormSize = kFullFormSize + 3 * kFullFormSize / 2;
-// The longest form in either kind of text: in the code page up to two bytes
-// for a unit.
-constexpr int kCommandFormSize = 2 * kRelativeFormSize;
+// full form, and the rest of a full form; in Unicode a line, which no longer
+// form could join.
+template <typename Char>
+constexpr int kRelativeFormSize =
+    sizeof(Char) == 1 ? kFullFormSize<char> + 3 * kFullFormSize<char> / 2 : kLineSize<wchar_t>;
+// The longest form: in the code page up to two bytes for a unit.
+template <typename Char>
+constexpr int kCommandFormSize = sizeof(Char) == 1 ? 2 * kRelativeFormSize<char> : kLineSize<wchar_t>;
 
 // Finds the base of the run from "/#b=" and the ItemList, once the list is
 // complete and before the first line.
@@ -53,7 +59,7 @@ void FindRunBase();
 // The forms in the order of their passes: "%^O", "%^-O", "%^Q", "%^-Q".
 enum CommandFormKind : int { Relative, RelativeWithSlashes, Quoted, QuotedForPowerShell };
 
-// False, and the form not to be used, when it does not fit: a path of
-// Unicode some thousands of units long.
+// False, and the form not to be used, when it does not fit: in Unicode, a
+// quoted form longer than a line.
 template <typename Char>
-bool CommandForm(const Char* fullPath, CommandFormKind kind, Char (&form)[kCommandFormSize]);
+bool CommandForm(const Char* fullPath, CommandFormKind kind, Char (&form)[kCommandFormSize<Char>]);

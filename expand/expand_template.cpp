@@ -79,15 +79,16 @@ __attribute__((noinline, optimize("Os"))) static void RunLinkTargetPass(WorkingL
 // The passes of the forms for command lines, in the order of the manual's
 // tables: after the passes of any placeholder whose table comes before
 // theirs, before the forms of a path, in whose function they run. Each is
-// made only when the line holds its token.
+// made only when the line holds its token; in Unicode it may be as long as a
+// line, so it is held apart from the stack.
 template <typename Char>
 __attribute__((always_inline)) static inline void RunCommandFormPasses(WorkingLine<Char>* line, FullPathOf<Char>* path)
 {
     const Char* tokens[] = {TEXT_AS(Char, "%^O"), TEXT_AS(Char, "%^-O"), TEXT_AS(Char, "%^Q"), TEXT_AS(Char, "%^-Q")};
-    Char form[kCommandFormSize];
+    static Char form[kCommandFormSize<Char>];
     for (int i = 0; i < 4; ++i) {
         if (LineHoldsToken(line, tokens[i]) && CommandForm(FullPath(path), (CommandFormKind)i, form))
-            ReplaceToken(line, tokens[i], (const Char*)form, kCommandFormSize - 1);
+            ReplaceToken(line, tokens[i], (const Char*)form, kCommandFormSize<Char> - 1);
     }
 }
 

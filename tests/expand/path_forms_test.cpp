@@ -161,8 +161,9 @@ TEST(PathForms, EveryFormInBothModes)
              "x.txt|/mnt/c/" + Repeat("a b/", 250) + "x.txt|/mnt/c/" + Repeat("a\\ b/", 250) + "x.txt|/c/" +
              Repeat("a b/", 250) + "x.txt|/c/" + Repeat("a\\ b/", 250) + "x.txt"},
         {"C:\\" + deep, false, "%^U|%^S", "%^U|C:/" + deep},
-        // Too long for a form for command lines: left as written.
-        {"C:\\" + deep, false, "%^Q|%^-O", "%^Q|%^-O"},
+        // Forms for command lines as for a short path; a quoted one longer than a line left as written.
+        {"D:\\" + deep + " x", false, "%^Q|%^-O", "\"D:\\" + deep + " x\"|D:/" + deep + " x"},
+        {std::string(32766, '\''), false, "%^-Q", std::string(65534, '\'')}, {std::string(32767, '\''), false, "%^-Q", "%^-Q"},
     };
     std::vector<Row> table(std::begin(rows), std::end(rows));
     for (std::string sign : {" ", "&", "(", ")", "[", "]", "{", "}", "^", "=", ";", "!", "'", "+", ",", "`", "~"})
@@ -226,11 +227,10 @@ std::vector<std::string> RelativeLines(const std::string& base, const std::vecto
         item.kind = items[i].compare(0, 5, "http:") ? File : Url;
         item.isDirectory = items[i].back() == '\\';
         // In Unicode the text lies outside the item, as the run's block holds it.
-        static wchar_t wideTexts[kItemCapacity][kItemMaxLength + 1];
+        static wchar_t wideTexts[kItemCapacity][kItemTextSize];
         Char* slot = (Char*)item.text;
         if (sizeof(Char) > 1) item.wideText = (const wchar_t*)(slot = (Char*)wideTexts[i]);
-        exact &= Put(items[i].substr(0, items[i].size() - (item.isDirectory && items[i].size() > 3)), slot,
-                     kItemMaxLength + 1);
+        exact &= Put(items[i].substr(0, items[i].size() - (item.isDirectory && items[i].size() > 3)), slot, kItemTextSize);
     }
     std::vector<std::string> lines;
     static Char line[kLineSize<Char>];
@@ -243,6 +243,7 @@ std::vector<std::string> RelativeLines(const std::string& base, const std::vecto
 // base from "/#b=" or from the items, found once the list is complete.
 TEST(PathForms, RelativeToTheRunsBase)
 {
+    const std::string kLong = "C:\\\xF0\x9F\x98\x80\\" + Repeat("long folder\\", 40);
     struct Row {
         std::string base;  // "/#b=", UTF-8
         std::vector<std::string> items;  // UTF-8; a folder ends in "\\"; "http:" a Url
@@ -267,6 +268,8 @@ TEST(PathForms, RelativeToTheRunsBase)
         {"", {"C:\\\xE8\xA1\xA8\\a.txt", "C:\\\xE8\xA1\xA8\\b\\c.txt"}, {"a.txt|a.txt", "b\\c.txt|b/c.txt"}},
         {"", {"C:\\\xF0\x9F\x98\x80\\a b.txt", "C:\\\xF0\x9F\x98\x80\\"}, {"\xF0\x9F\x98\x80\\a b.txt|\xF0\x9F\x98\x80/a b.txt", "\xF0\x9F\x98\x80\\|\xF0\x9F\x98\x80/"}},
         {"C:\\w", {"C:\\w\\%^N.txt"}, {"%^N.txt.txt|%^N.txt.txt"}},  // a name that spells a placeholder
+        // Past 259 units, in Unicode only: the items' folder as long.
+        {"", {kLong + "a\\x.txt", kLong + "b\\"}, {"a\\x.txt|a/x.txt", "b\\|b/"}},
     };
     for (const Row& row : rows) {
         EXPECT_EQ(row.expected, RelativeLines<wchar_t>(row.base, row.items)) << "Unicode, /#b=\"" << row.base << "\"";

@@ -415,6 +415,16 @@ std::string EveryPlaceholder(const std::string& path, bool folder)
            "|" + name + "|" + name.substr(stem.size()) + "|" + stem + "|" + d + stem;
 }
 
+// "%^O|%^-O|%^Q|%^-Q" of the one item of a run, whose folder is the base.
+std::string CommandForms(const std::string& path, bool folder)
+{
+    std::string full = folder ? path + "\\" : path, name = full.substr(path.rfind('\\') + 1), doubled = full;
+    for (size_t at = 0; (at = doubled.find('\'', at)) != std::string::npos; at += 2) doubled.insert(at, "'");
+    bool quoted = full.find_first_of(" &()[]{}^=;!'+,`~") != std::string::npos;
+    return name + "|" + (folder ? name.substr(0, name.size() - 1) + "/" : name) + "|" +
+           (quoted ? "\"" + full + (folder ? "\\\"" : "\"") : full) + "|'" + doubled + "'";
+}
+
 // Paths past 259 units in Unicode, from the command line, the clipboard's
 // lines and Explorer's copied files, with the values that a short path gets;
 // the same paths are no items in the code page.
@@ -430,9 +440,9 @@ TEST_F(UnicodeRun, LongItems)
                 {Expand("{dir}\\{ascii:3000}"), false},
                 {p1000.substr(0, p1000.rfind('\\')), true},
                 {"\\\\?\\" + p1000, false}};
-    const char* tpl = "%^P|%^-P|%^D|%^-D|%^F|%^N|%^E|%^A|%^B";
+    const char* tpl = "%^P|%^-P|%^D|%^-D|%^F|%^N|%^E|%^A|%^B|%^O|%^-O|%^Q|%^-Q";
     for (const auto& row : rows) {
-        std::string expected = EveryPlaceholder(row.path, row.folder);
+        std::string expected = EveryPlaceholder(row.path, row.folder) + "|" + CommandForms(row.path, row.folder);
         for (int source = 0; source < 4; ++source) {
             harness::SetClipboardText(kClipboardSentinel);
             if (source == 1) harness::SetClipboardText(row.path, true);
