@@ -194,14 +194,20 @@ TEST_F(ClipboardSourceTest, TextBlockWithoutNul)
     GlobalFree(block);
 }
 
+// Past what Wine's file system holds, any name is a file; the names asked are kept.
+std::string askedNames;
+DWORD WINAPI AnyNameAFile(LPCWSTR name) { return askedNames += harness::Utf8(name) + "\n", FILE_ATTRIBUTE_NORMAL; }
+
 // Explorer's copied files, on the clipboard or as a block in hand, read in
 // the code page or, "unicode", as a run with "/#u" does. Names of a wide
 // block and the items read back are UTF-8; local is held by the code page
-// beyond ASCII, lodz by neither code page.
+// beyond ASCII, lodz by neither code page. Rows with names asked hold lines
+// of text in place of a list, where any name is a file.
 TEST_F(ClipboardSourceTest, FileLists)
 {
     std::string localBytes = GetACP() == 932 ? "\x95\x5C" : "\xE9", h(20, '\0'), dots, many;
     std::string local = harness::Utf8(harness::FromCodePage(localBytes)), lodz = "\xC5\x81\xC3\xB3" "d\xC5\xBA.txt";
+    std::string p32767 = "C:\\" + std::string(32764, 'a'), unc = "\\\\server\\share\\" + std::string(300, 'u');
     CloseHandle(CreateFileW(harness::Utf16(scratch_.Join(lodz)).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr));
     for (std::string name : {std::string(" lead.txt"), std::string("ab.txt"), localBytes + ".txt"}) scratch_.File(name);
     for (int i = 0; i < 1000; ++i) many += "File a.txt\n", dots += i < 127 ? ".\\" : "";
@@ -211,7 +217,7 @@ TEST_F(ClipboardSourceTest, FileLists)
         std::string bytes;
         bool placed, unicode;  // placed: on the clipboard
         int result;
-        std::string expected;
+        std::string expected, asked = "";
     } cases[] = {
         {harness::FileListBlock(names, true), true, false, 1, found},
         {harness::FileListBlock(names, true), true, true, 1, found},
@@ -229,11 +235,17 @@ TEST_F(ClipboardSourceTest, FileLists)
         {"\x04" + h.substr(1) + "a.txt", false, false, 0, kPoisonedList},
         {"\x14" + h.substr(1) + std::string("a.txt\0dir", 9), false, false, 1, "File a.txt\n"},
         {"\x14" + h.substr(1, 15) + "\x01" + h.substr(17) + std::string("a\0.\0t\0x\0t\0\0\0d", 13), false, true, 1, "File a.txt\n"},
+        // The longest path, one unit more, and a share's, asked in the long form.
+        {p32767 + "\r\n" + p32767 + "a\r\n" + unc, true, true, 1, "File " + p32767 + "\nFile " + unc + "\n",
+         "\\\\?\\" + p32767 + "\n\\\\?\\" + p32767 + "a\n\\\\?\\UNC" + unc.substr(1) + "\n"},
     };
     for (const Case& c : cases) {
         PoisonItemList();
         HGLOBAL data = harness::BlockOf(c.bytes);
-        if (c.placed) harness::SetClipboardBlock(CF_HDROP, c.bytes);
+        if (c.placed) c.asked.empty() ? harness::SetClipboardBlock(CF_HDROP, c.bytes) : harness::SetClipboardText(c.bytes, true);
+        harness::ImportStandIn anyName("kernel32.dll", "GetFileAttributesW",
+                                       c.asked.empty() ? (const void*)GetFileAttributesW : (const void*)AnyNameAFile);
+        askedNames.clear();
         int result = c.placed ? (c.unicode ? CollectFromClipboard<wchar_t>() : CollectFromClipboard<char>())
                               : (c.unicode ? ScanFileBlock<wchar_t>(data) : ScanFileBlock<char>(data));
         GlobalFree(data);
@@ -242,6 +254,7 @@ TEST_F(ClipboardSourceTest, FileLists)
             got += (item.kind == File ? "File " : "Url ") +
                    harness::Utf8(c.unicode ? std::wstring(item.wideText) : harness::FromCodePage(item.text)) + "\n";
         EXPECT_EQ(c.result, result) << "block \"" << Escaped(c.bytes.substr(0, 200)) << "\"";
+        EXPECT_TRUE(c.asked.empty() || c.asked == askedNames) << "asked \"" << Escaped(askedNames) << "\"\n  expected \"" << Escaped(c.asked) << "\"";
         EXPECT_EQ(c.expected, got) << "block \"" << Escaped(c.bytes.substr(0, 200)) << "\"\n  got      \"" << Escaped(got)
                                    << "\"\n  expected \"" << Escaped(c.expected) << "\"";
     }

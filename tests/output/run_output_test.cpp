@@ -137,7 +137,8 @@ std::string Repeated(const std::string& text, int count)
 }
 
 // Texts and names in UTF-8, with {dir}; {fw} is the scratch path in
-// fullwidth forms, {drv} its drive, {path:N} a name in it whose full path has
+// fullwidth forms, {drv} its drive, {share} a share of the run's own
+// (\\localhost\...), {path:N} a name in it whose full path has
 // N UTF-16 units ({ascii:N} the same in ASCII), {emoji:N} N emoji of two
 // units each, {short:name} the short form of an existing name's full path.
 class UnicodeRun : public RunOutput {
@@ -147,6 +148,7 @@ protected:
         text = harness::WithFolder(text, scratch_.path());
         for (size_t at; (at = text.find("{fw}")) != std::string::npos;) text.replace(at, 4, Fullwidth(scratch_.path()));
         for (size_t at; (at = text.find("{drv}")) != std::string::npos;) text.replace(at, 5, scratch_.path().substr(0, 2));
+        for (size_t at; (at = text.find("{share}")) != std::string::npos;) text.replace(at, 7, Share());
         for (size_t at; (at = text.find("{emoji:")) != std::string::npos;)
             text.replace(at, text.find('}', at) + 1 - at, Repeated("\xF0\x9F\x93\x81", atoi(text.c_str() + at + 7)));
         for (size_t at; (at = text.find("{short:")) != std::string::npos;) {
@@ -167,7 +169,33 @@ protected:
         return text;
     }
 
-    // Files, "|" between them, each "name" holding its own full name or
+    // Windows serves the scratch folder as its drive's administrative share;
+    // Wine serves \\server\share from its prefix's dosdevices\unc\server\share,
+    // where the run makes a share of its own.
+    std::string Share()
+    {
+        const std::string& dir = scratch_.path();
+        if (!harness::RunningOnWine()) return "\\\\localhost\\" + dir.substr(0, 1) + "$" + dir.substr(2);
+        if (!share_.empty()) return share_;
+        HMODULE kernel = GetModuleHandleA("kernel32.dll");
+        auto unixName = (char*(CDECL*)(const WCHAR*))(void*)GetProcAddress(kernel, "wine_get_unix_file_name");
+        auto dosName = (WCHAR*(CDECL*)(const char*))(void*)GetProcAddress(kernel, "wine_get_dos_file_name");
+        char* drive = unixName(L"C:\\");
+        std::string devices = drive;
+        devices.resize(devices.find("/dosdevices/") + 12), HeapFree(GetProcessHeap(), 0, drive);
+        for (const char* folder : {"unc", "unc/localhost"}) {
+            WCHAR* made = dosName((devices + folder).c_str());
+            CreateDirectoryW(made, nullptr), HeapFree(GetProcessHeap(), 0, made);
+        }
+        return share_ = "\\\\localhost" + dir.substr(dir.rfind('\\'));
+    }
+    ~UnicodeRun() override
+    {
+        if (!share_.empty()) harness::RemoveTree(share_);
+    }
+
+    // Files, "|" between them, each "name" (in the scratch folder unless it
+    // starts with "\\") holding its own full name or
     // "name=content" ("16:" or "BE:" before content held as UTF-16 LE or BE
     // with its mark; "before>after" for the content that the run writes);
     // an .exe is a copy of Tavrel, the exe to run. Returns that exe or "".
@@ -179,7 +207,7 @@ protected:
             end = files.find('|', at);
             std::string entry = Expand(files.substr(at, end - at));
             size_t equals = entry.find('=', entry.find('.'));
-            std::string name = scratch_.Join(entry.substr(0, equals)), content = name;
+            std::string name = entry[0] == '\\' ? entry.substr(0, equals) : scratch_.Join(entry.substr(0, equals)), content = name;
             if (equals != std::string::npos) content = entry.substr(equals + 1);
             std::string after = content.substr(content.find('>') + 1);
             content.resize(std::min(content.size(), content.find('>')));
@@ -189,8 +217,8 @@ protected:
                 content.assign((const char*)wide.data(), wide.size() * sizeof(wchar_t));
                 for (size_t i = 0; big && i + 1 < content.size(); i += 2) std::swap(content[i], content[i + 1]);
             }
-            std::wstring wide = L"\\\\?\\" + harness::Utf16(name);
-            for (size_t folder = wide.find(L'\\', 4 + scratch_.path().size() + 1); folder != std::wstring::npos;
+            std::wstring wide = name[0] == '\\' ? L"\\\\?\\UNC" + harness::Utf16(name.substr(1)) : L"\\\\?\\" + harness::Utf16(name);
+            for (size_t folder = wide.find(L'\\', 8); folder != std::wstring::npos;
                  folder = wide.find(L'\\', folder + 1))
                 CreateDirectoryW(wide.substr(0, folder).c_str(), nullptr);
             if (name.compare(name.size() - 4, 4, ".exe") == 0) {
@@ -244,6 +272,7 @@ protected:
         std::string name, content;
     };
     std::vector<Kept> kept_;
+    std::string share_;
 };
 
 // Names that the code page cannot hold, started as Explorer starts the exe,
@@ -430,7 +459,7 @@ std::string CommandForms(const std::string& path, bool folder)
 // the same paths are no items in the code page.
 TEST_F(UnicodeRun, LongItems)
 {
-    MakeFiles("{path:300}|{path:1000}|{ascii:3000}");
+    MakeFiles("{path:300}|{path:1000}|{ascii:3000}|{share}\\{path:300}");
     std::string p1000 = Expand("{dir}\\{path:1000}");
     const struct {
         std::string path;
@@ -439,7 +468,8 @@ TEST_F(UnicodeRun, LongItems)
                 {p1000, false},
                 {Expand("{dir}\\{ascii:3000}"), false},
                 {p1000.substr(0, p1000.rfind('\\')), true},
-                {"\\\\?\\" + p1000, false}};
+                {"\\\\?\\" + p1000, false},
+                {Expand("{share}\\{path:300}"), false}};
     const char* tpl = "%^P|%^-P|%^D|%^-D|%^F|%^N|%^E|%^A|%^B|%^O|%^-O|%^Q|%^-Q";
     for (const auto& row : rows) {
         std::string expected = EveryPlaceholder(row.path, row.folder) + "|" + CommandForms(row.path, row.folder);
