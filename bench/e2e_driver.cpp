@@ -338,11 +338,13 @@ std::vector<Case> MakeCases(const Work& work)
     c.check = [unicodeFullPaths] { return ClipboardHolds(unicodeFullPaths, true); };
     cases.push_back(c);
 
-    // Paths of some 1,000 units, each asked in its long form.
+    // Paths of some 1,000 units, each asked in its long form. Its result, the
+    // same text in UTF-16 with its NUL, is held whole for the clipboard.
     std::string deepPaths = JoinedLines(work.deep + "\\", false);
     c = MakeCase("tavrel-u-long-1000", InUtf8(tavrel), " /#u /#c /#o=%^P", unicodeItems, true, true);
     c.clipboard = deepPaths;
     c.check = [deepPaths] { return ClipboardHolds(deepPaths, true); };
+    c.resultBytes = 2 * (deepPaths.size() + 1);
     cases.push_back(c);
 
     c = MakeCase("tavrel-worst", worst, " /#f=\"" + worstFile + "\"" + names, work.items, true);

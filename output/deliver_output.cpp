@@ -1,7 +1,7 @@
 // Result assembly and the clipboard hand-over. Owns the global blocks of a
-// run: the accumulation block in which the lines are joined, always released
-// here, and the clipboard's text and locale blocks, released here unless the
-// clipboard took them.
+// run: the accumulation block in which the lines are joined, which becomes
+// the clipboard's text block, and the locale and links blocks; each is
+// released here unless the clipboard took it.
 #include "output/deliver_output.h"
 
 #include <windows.h>
@@ -124,11 +124,15 @@ static void PlaceOrFree(UINT format, HGLOBAL block)
 // for Unicode text Windows makes the ANSI form by it. Without a locale block
 // the text still goes alone, and so it does without the links of "/#l",
 // which are made before the clipboard is opened, and only then.
+//
+// The accumulation block itself becomes the text block, cut down to the text
+// and its NUL, which shrinks it in place: a copy of a result of some
+// megabytes (a thousand long paths in Unicode) would be held twice at once.
+// The block is the clipboard's from then on, or freed here; result.block is
+// null then. Unlocked, it is handed over as the clipboard wants it.
 template <typename Char>
-static void PutOnClipboard(const Accumulation<Char>& result, const Separator<Char>& separator)
+static void PutOnClipboard(Accumulation<Char>& result, const Separator<Char>& separator)
 {
-    HGLOBAL block = CopyToClipboardBlock(result.text, (result.size + 1) * sizeof(Char));
-    if (!block) return;
     const RunSettingsOf<Char>& settings = SettingsOf(result.text);
     HGLOBAL links = settings.htmlLinks ? HtmlLinksBlock(result.text, result.lineLengths, result.count,
                                                         settings.itemSeparatorGiven ? separator.text : nullptr,
@@ -136,15 +140,19 @@ static void PutOnClipboard(const Accumulation<Char>& result, const Separator<Cha
                                        : nullptr;
     LCID systemLocale = GetSystemDefaultLCID();
     HGLOBAL locale = CopyToClipboardBlock(&systemLocale, sizeof(systemLocale));
-    if (!OpenClipboardPatiently()) {
-        GlobalFree(block);
+    GlobalUnlock(result.block);
+    result.text = nullptr;
+    HGLOBAL text = GlobalReAlloc(result.block, (result.size + 1) * sizeof(Char), GMEM_MOVEABLE);
+    if (text) result.block = text;
+    if (!text || !OpenClipboardPatiently()) {
         if (locale) GlobalFree(locale);
         if (links) GlobalFree(links);
         return;
     }
     EmptyClipboard();
     MessageBeep(MB_ICONASTERISK);
-    PlaceOrFree(kClipboardTextFormat<Char>, block);
+    PlaceOrFree(kClipboardTextFormat<Char>, text);
+    result.block = nullptr;
     PlaceOrFree(CF_LOCALE, locale);
     PlaceOrFree(RegisterClipboardFormatW(L"HTML Format"), links);
     CloseClipboard();
@@ -167,7 +175,8 @@ void DeliverOutput(const Char* templateText)
         if (mode > Clipboard) SaveOutputToFile(result.text, mode);
         else PutOnClipboard(result, separator);
     }
-    GlobalUnlock(result.block);
+    if (!result.block) return;
+    if (result.text) GlobalUnlock(result.block);
     GlobalFree(result.block);
 }
 

@@ -49,20 +49,26 @@ TEST(ClipboardLocale, UnicodeTextIsTheName)
 
         LCID locale = 0;
         std::string text, bytes;
+        // The block of the run's own kind holds the text and its NUL, no more.
+        SIZE_T ownBlock = 0, ownText = 0;
         ASSERT_TRUE(harness::OpenClipboardForTest());
         if (HANDLE block = GetClipboardData(CF_LOCALE)) {
             locale = *(const LCID*)GlobalLock(block);
             GlobalUnlock(block);
         }
         if (HANDLE block = GetClipboardData(CF_UNICODETEXT)) {
-            text = Utf8((const wchar_t*)GlobalLock(block));
+            const wchar_t* wide = (const wchar_t*)GlobalLock(block);
+            text = Utf8(wide);
+            if (!mode.empty()) ownBlock = GlobalSize(block), ownText = (wcslen(wide) + 1) * sizeof(wchar_t);
             GlobalUnlock(block);
         }
         if (HANDLE block = GetClipboardData(CF_TEXT)) {
             bytes = (const char*)GlobalLock(block);
+            if (mode.empty()) ownBlock = GlobalSize(block), ownText = bytes.size() + 1;
             GlobalUnlock(block);
         }
         CloseClipboard();
+        EXPECT_EQ(ownText, ownBlock) << mode;
         EXPECT_EQ(GetSystemDefaultLCID(), locale) << mode << "user locale " << GetUserDefaultLCID();
         EXPECT_EQ(Utf8(scratch.path()) + "\\" + name, text) << mode;
         EXPECT_EQ(path, bytes) << mode;
