@@ -347,6 +347,14 @@ std::vector<Case> MakeCases(const Work& work)
     c.resultBytes = 2 * (deepPaths.size() + 1);
     cases.push_back(c);
 
+    // Its system work: the same text read from the clipboard, the same 1000
+    // questions in the same form, and a Unicode text of its result's size
+    // put back. Wine's lookups of paths this deep are most of it.
+    c = MakeCase("floor-u-long-1000", floorJob, " /u " + std::to_string(c.resultBytes), unicodeItems, false, true);
+    c.clipboard = deepPaths;
+    c.check = [deepPaths] { return ClipboardHolds(std::string(deepPaths.size(), 'x'), true); };
+    cases.push_back(c);
+
     c = MakeCase("tavrel-worst", worst, " /#f=\"" + worstFile + "\"" + names, work.items, true);
     c.check = [worstFile] { return LinesBounded(worstFile); };
     c.resultFile = worstFile;
@@ -495,9 +503,12 @@ void PrintTable(const std::vector<Case>& cases)
     }
 }
 
-bool Target(bool met, const std::string& text, double figure, const char* unit, const std::string& aside = "")
+// missed is what a target that is not met is called: one of two rules, of
+// which the other may hold, is not missed by itself.
+bool Target(bool met, const std::string& text, double figure, const char* unit, const std::string& aside = "",
+            const char* missed = "MISSED")
 {
-    printf("  %-66s %6.2f%-5s %-29s %s\n", text.c_str(), figure, unit, aside.c_str(), met ? "met" : "MISSED");
+    printf("  %-66s %6.2f%-5s %-29s %s\n", text.c_str(), figure, unit, aside.c_str(), met ? "met" : missed);
     return met;
 }
 
@@ -507,7 +518,8 @@ bool Target(bool met, const std::string& text, double figure, const char* unit, 
 // leaves out the rounds in which a burst fell on one of them. The ratio of the
 // medians goes beside it, drawn towards 1 as the load adds much the same
 // milliseconds to both cases, and that of the fastest runs, the least touched.
-bool RatioTarget(const std::vector<Case>& cases, const char* name, const char* reference, double limit, bool atMost)
+bool RatioTarget(const std::vector<Case>& cases, const char* name, const char* reference, double limit, bool atMost,
+                 const char* missed = "MISSED")
 {
     const Case& c = Named(cases, name);
     const Case& r = Named(cases, reference);
@@ -521,7 +533,22 @@ bool RatioTarget(const std::vector<Case>& cases, const char* name, const char* r
     if (atMost) snprintf(text, sizeof(text), "%s within %g x %s", name, limit, reference);
     else snprintf(text, sizeof(text), "%s slower than %s", name, reference);
     snprintf(aside, sizeof(aside), "(medians %.2f, fastest %.2f)", ofMedians, ofFastest);
-    return Target(atMost ? ratio <= limit : ratio > limit, text, ratio, " x", aside);
+    return Target(atMost ? ratio <= limit : ratio > limit, text, ratio, " x", aside, missed);
+}
+
+// Paths some 1,000 units deep cost Wine's own lookups more than short ones:
+// where they take more than twice the short run's time, the run is held to
+// the floor that asks the same questions instead.
+bool LongPathsTarget(const std::vector<Case>& cases)
+{
+    const char* name = "tavrel-u-long-1000";
+    bool againstShort = RatioTarget(cases, name, "tavrel-u-clip-1000", 2, true, "not met");
+    bool againstFloor = RatioTarget(cases, name, "floor-u-long-1000", 1.1, true, "not met");
+    const char* held = againstShort ? "met, within 2 x tavrel-u-clip-1000"
+                       : againstFloor ? "met, within 1.1 x floor-u-long-1000 (not within 2 x tavrel-u-clip-1000)"
+                                      : "MISSED by both";
+    printf("  %s's time: %s\n", name, held);
+    return againstShort || againstFloor;
 }
 
 // What the slow drive costs a case, round by round: its time there less its
@@ -562,7 +589,7 @@ bool PrintTargets(const std::vector<Case>& cases)
     met &= RatioTarget(cases, "tavrel-sorted-1000", "tavrel-1000", 1.1, true);
     met &= RatioTarget(cases, "tavrel-hdrop-1000", "tavrel-clip-1000", 1.1, true);
     met &= RatioTarget(cases, "tavrel-clip-links-1000", "tavrel-clip-1000", 1.15, true);
-    met &= RatioTarget(cases, "tavrel-u-long-1000", "tavrel-u-clip-1000", 2, true);
+    met &= LongPathsTarget(cases);
     met &= RatioTarget(cases, "tavrel-worst", "tavrel-1000", 1.5, true);
     met &= RatioTarget(cases, "cmd-1000", "tavrel-1000", 1, false);
     if (Named(cases, "tavrel-slow-200").name == std::string("tavrel-slow-200")) met &= SlowDriveTarget(cases);
