@@ -4,6 +4,7 @@
 #include <shlwapi.h>
 
 #include "app/program_texts.h"
+#include "system/link_target.h"
 #include "system/shortcut_files.h"
 #include "system/system_text.h"
 
@@ -84,9 +85,9 @@ static void RemoveEntriesTo(BoxText* box, const wchar_t* target)
     for (int language = 0; language < kLanguageCount; ++language) {
         for (int entry = 0; entry < kEntryCount; ++entry) {
             wchar_t path[MAX_PATH];
-            wchar_t targetName[MAX_PATH];
+            wchar_t linked[MAX_PATH];
             if (!ShortcutPath(FolderOf(entry), EntryText(entry, language), path, MAX_PATH) ||
-                !ShortcutTargetName(path, targetName, MAX_PATH) || lstrcmpiW(targetName, exeName) != 0 ||
+                !LinkTargetOf(path, Shortcut, linked, MAX_PATH) || lstrcmpiW(PathFindFileNameW(linked), exeName) != 0 ||
                 !DeleteFileW(path))
                 continue;
             if (!box->length) AddLine(box, EntryText(kRemovedText));

@@ -38,21 +38,6 @@ bool WriteShortcut(const wchar_t* path, const wchar_t* target, const wchar_t* ar
     return written;
 }
 
-bool ShortcutTargetName(const wchar_t* path, wchar_t* out, int size)
-{
-    IShellLinkW* link;
-    IPersistFile* file;
-    wchar_t target[MAX_PATH];
-    bool read = NewShellLink(&link, &file) && SUCCEEDED(file->Load(path, STGM_READ)) &&
-                link->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) == S_OK;
-    if (link) {
-        file->Release();
-        link->Release();
-    }
-    if (read) lstrcpynW(out, PathFindFileNameW(target), size);
-    return read;
-}
-
 // The long form of path, ending in a backslash; false when it is none.
 static bool LongFolderForm(const wchar_t* path, wchar_t (&out)[MAX_PATH])
 {
