@@ -139,9 +139,6 @@ static void FolderNameValue(const PathPartsOf<Char>& item, Char (&value)[kPathVa
 template <typename Char>
 static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const Item* scanned)
 {
-    PathPartsOf<Char> parts;
-    SplitPath(itemText, &parts);
-    Char value[kPathValueSize<Char>];
     FullPathOf<Char> path;
     path.itemText = itemText;
     path.scanned = scanned;
@@ -151,6 +148,13 @@ static void RunFilePasses(WorkingLine<Char>* line, const Char* itemText, const I
     RunPathFormPasses(line, &path);
     ReplaceFullPath(line, &path);
     ReplaceToken(line, TEXT_AS(Char, "%^-P"), itemText);
+    // What is left replaces placeholders only, with values that are each a
+    // sweep of a path of up to 32,767 units: a line with no % left, as the
+    // default template leaves it, is complete.
+    if (!LineHoldsToken(line, TEXT_AS(Char, "%"))) return;
+    PathPartsOf<Char> parts;
+    SplitPath(itemText, &parts);
+    Char value[kPathValueSize<Char>];
     JoinText(value, parts.drive, parts.folder);
     ReplaceToken(line, TEXT_AS(Char, "%^D"), value);
     DropFinalBackslash(value);

@@ -139,15 +139,17 @@ void ReplaceToken(WorkingLine<Char>* line, const Char* token, const Char* value,
 {
     Token<Char> t = MakeToken(token, kLineSize<Char>);
     if (t.length == 0) return;
+    MoveGapTo(line, 0);
+    int at = FindBehindGap(line, t);
+    // A value is measured only for a line that takes it: in Unicode it may
+    // be a path of 32,767 units, and most passes find no token.
+    if (at < 0) return;
     int valueLength = (int)TextLength(value, valueMaxLength);
     bool valueHoldsToken = FindToken(value, valueLength, t) >= 0;
     CharStarts<Char> starts;
     starts.marked = 0;
 
-    MoveGapTo(line, 0);
-    for (;;) {
-        int at = FindBehindGap(line, t);
-        if (at < 0) return;
+    for (; at >= 0; at = FindBehindGap(line, t)) {
         MoveGapTo(line, at);
         if (LineLength(line) - t.length + valueLength > kLineMaxLength<Char>) return;
         line->gapEnd += t.length - valueLength;
