@@ -14,8 +14,11 @@
 // The run's base as a full form ending in a backslash, and the units of its
 // root; length 0 when the run has none. It and the forms on the way to it
 // and to a relative form are held apart from the stack: in Unicode each is
-// as long as a line.
+// as long as a line. It is found for the first form that needs it (pending
+// until then): finding it makes every File item's path full, which a run
+// of long paths would pay for every line that holds no "%^O".
 static struct {
+    bool pending;
     int length;
     int rootLength;
     wchar_t folder[kFullFormSize<wchar_t>];
@@ -119,8 +122,10 @@ static void TakeGivenBase(int size)
 }
 
 template <typename Char>
-void FindRunBase()
+static void FindPendingBase()
 {
+    if (!runBase.pending) return;
+    runBase.pending = false;
     runBase.length = 0;
     const Char* given = SettingsOf((const Char*)nullptr).baseFolder;
     if (!given[0]) TakeCommonFolder(sizeof(Char) == sizeof(wchar_t));
@@ -155,6 +160,7 @@ static void MakeRelativeForm(const Char* fullPath, bool slashes, Char (&form)[kC
 {
     static_assert(kCommandFormSize<Char> > kPathValueSize<Char>, "a %^P value fits");
     static wchar_t full[kFullFormSize<Char>], relative[kRelativeFormSize<Char>];
+    FindPendingBase<Char>();
     if (!FullFormOfText(fullPath, full) || !RelativeToBase(full, relative, kRelativeFormSize<Char>) ||
         !InKind(relative, form))
         CopyText(form, fullPath, kCommandFormSize<Char>);
@@ -194,6 +200,13 @@ static bool MakeQuotedForm(const Char* fullPath, bool forPowerShell, Char (&unit
     for (; backslashes > 0 && !forPowerShell; --backslashes) PutAscii(&form, '\\');
     PutCharacter(&form, units, 1);
     return !form.full;
+}
+
+template <typename Char>
+void FindRunBase()
+{
+    runBase.pending = true;
+    runBase.length = 0;
 }
 
 template <typename Char>

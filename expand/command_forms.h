@@ -52,7 +52,8 @@ template <typename Char>
 constexpr int kCommandFormSize = sizeof(Char) == 1 ? 2 * kRelativeFormSize<char> : kLineSize<wchar_t>;
 
 // Finds the base of the run from "/#b=" and the ItemList, once the list is
-// complete and before the first line.
+// complete and before the first line; the file system is asked then only
+// when a line first holds "%^O" or "%^-O".
 template <typename Char>
 void FindRunBase();
 
