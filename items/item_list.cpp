@@ -129,11 +129,15 @@ static void AppendToToken(Scan<Char>* scan, Char byte)
 
 // The texts of a run in Unicode lie one after another in one block. Its
 // address space is reserved once for a full list of the longest paths, and
-// its pages are committed as the texts arrive: a run of short items takes
-// the memory that slots of 260 units took.
-constexpr SIZE_T kWideBlockBytes = (SIZE_T)kItemCapacity * (kLongestPath + 1) * sizeof(wchar_t);
+// its pages are committed as the texts arrive, 64 KiB at a time (a commit
+// for each text cost a run of long paths 5 ms under Wine): a run of short
+// items takes the memory that slots of 260 units took.
+constexpr SIZE_T kWideBlockUnits = (SIZE_T)kItemCapacity * (kLongestPath + 1);
+constexpr SIZE_T kCommitUnits = 32 * 1024;
+static_assert(kWideBlockUnits % kCommitUnits == 0, "the block is committed to its end");
 static wchar_t* wideBlock;
 static SIZE_T wideUsed;
+static SIZE_T wideCommitted;
 
 static bool StoreText(Item* item, const char* text)
 {
@@ -143,11 +147,18 @@ static bool StoreText(Item* item, const char* text)
 
 static bool StoreText(Item* item, const wchar_t* text)
 {
-    if (!wideBlock) wideBlock = (wchar_t*)VirtualAlloc(nullptr, kWideBlockBytes, MEM_RESERVE, PAGE_READWRITE);
+    if (!wideBlock)
+        wideBlock = (wchar_t*)VirtualAlloc(nullptr, kWideBlockUnits * sizeof(wchar_t), MEM_RESERVE, PAGE_READWRITE);
     if (!wideBlock) return false;
     SIZE_T units = TextLength(text) + 1;
+    if (wideUsed + units > wideCommitted) {
+        SIZE_T end = (wideUsed + units + kCommitUnits - 1) / kCommitUnits * kCommitUnits;
+        if (!VirtualAlloc(wideBlock + wideCommitted, (end - wideCommitted) * sizeof(wchar_t), MEM_COMMIT,
+                          PAGE_READWRITE))
+            return false;
+        wideCommitted = end;
+    }
     wchar_t* stored = wideBlock + wideUsed;
-    if (!VirtualAlloc(stored, units * sizeof(wchar_t), MEM_COMMIT, PAGE_READWRITE)) return false;
     wmemcpy(stored, text, units);
     wideUsed += units;
     item->wideText = stored;
