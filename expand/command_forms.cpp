@@ -206,7 +206,6 @@ template <typename Char>
 void FindRunBase()
 {
     runBase.pending = true;
-    runBase.length = 0;
 }
 
 template <typename Char>
