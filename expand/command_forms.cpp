@@ -24,14 +24,6 @@ static struct {
     wchar_t folder[kFullFormSize<wchar_t>];
 } runBase;
 
-// The full form of a text of the run's kind, in the room of that kind.
-static bool FullFormOfText(const char* text, wchar_t* out)
-{
-    wchar_t wide[kFullFormSize<char>];
-    return NameFromCodePage(text, wide, kFullFormSize<char>) && FullFormOf(wide, out, kFullFormSize<char>);
-}
-static bool FullFormOfText(const wchar_t* text, wchar_t* out) { return FullFormOf(text, out, kFullFormSize<wchar_t>); }
-
 // Units of the root of a full form: "X:\", or "\\server\share\", all of a
 // server or a share that nothing follows; 0 for any other form.
 static int RootLength(const wchar_t* path)
@@ -129,7 +121,7 @@ static void FindPendingBase()
     runBase.length = 0;
     const Char* given = SettingsOf((const Char*)nullptr).baseFolder;
     if (!given[0]) TakeCommonFolder(sizeof(Char) == sizeof(wchar_t));
-    else if (FullFormOfText(given, runBase.folder)) TakeGivenBase(kFullFormSize<Char>);
+    else if (FullFormOf(given, runBase.folder, kFullFormSize<Char>)) TakeGivenBase(kFullFormSize<Char>);
 }
 
 static bool RelativeToBase(const wchar_t* full, wchar_t* units, int size)
@@ -161,7 +153,7 @@ static void MakeRelativeForm(const Char* fullPath, bool slashes, Char (&form)[kC
     static_assert(kCommandFormSize<Char> > kPathValueSize<Char>, "a %^P value fits");
     static wchar_t full[kFullFormSize<Char>], relative[kRelativeFormSize<Char>];
     FindPendingBase<Char>();
-    if (!FullFormOfText(fullPath, full) || !RelativeToBase(full, relative, kRelativeFormSize<Char>) ||
+    if (!FullFormOf(fullPath, full, kFullFormSize<Char>) || !RelativeToBase(full, relative, kRelativeFormSize<Char>) ||
         !InKind(relative, form))
         CopyText(form, fullPath, kCommandFormSize<Char>);
     for (Char* at = form; slashes && *at; at += CharWidth(at))

@@ -7,11 +7,6 @@
 #include "system/system_text.h"
 #include "system/text_rules.h"
 
-static bool InUnicode(const char* text, wchar_t (&wide)[kLinkTargetUnits])
-{
-    return NameFromCodePage(text, wide, kLinkTargetUnits);
-}
-
 static bool InRunKind(const wchar_t* target, char (&value)[kLinkValueSize<char>])
 {
     return NameFromSystem(target, value, kLinkValueSize<char>);
@@ -31,14 +26,6 @@ static bool EndsInExtension(const wchar_t* name, const char* extension)
         if ((name[length - 4 + i] | 0x20) != extension[i]) return false;
     return true;
 }
-
-bool ItemFullForm(const char* itemText, wchar_t* full, int size)
-{
-    wchar_t wide[kLinkTargetUnits];
-    return InUnicode(itemText, wide) && FullFormOf(wide, full, size);
-}
-
-bool ItemFullForm(const wchar_t* itemText, wchar_t* full, int size) { return FullFormOf(itemText, full, size); }
 
 // Read in UTF-16, once for both kinds of text.
 static bool TargetOf(const wchar_t* full, const Item* scanned, wchar_t* target, int size)
@@ -64,7 +51,7 @@ template <typename Char>
 bool LinkTargetValue(const Char* itemText, const Item* scanned, Char (&value)[kLinkValueSize<Char>])
 {
     int size = sizeof(Char) == 1 ? kLinkTargetUnits : kLongestPath + 1;
-    return ItemFullForm(itemText, given, kLongPathFormSize) && LongPathForm(given, full, kLongPathFormSize) &&
+    return FullFormOf(itemText, given, kLongPathFormSize) && LongPathForm(given, full, kLongPathFormSize) &&
            TargetOf(full, scanned, target, size) && InRunKind(target, value);
 }
 

@@ -22,10 +22,6 @@ constexpr int kLinkTargetUnits = kItemMaxLength + 1;
 template <typename Char>
 constexpr int kLinkValueSize = sizeof(Char) == 1 ? 2 * kLinkTargetUnits : kLongestPath + 1;
 
-// The item's full form in UTF-16; false when it does not fit in size units.
-bool ItemFullForm(const char* itemText, wchar_t* full, int size);
-bool ItemFullForm(const wchar_t* itemText, wchar_t* full, int size);
-
 // The target of the item; false when there is none. The scanner's answer
 // (scanned) tells a link from a plain file; only without it is the file
 // system asked, once.

@@ -2,10 +2,10 @@
 
 #include <string.h>
 
-#include "expand/link_target.h"
 #include "expand/path_forms.h"
 #include "expand/working_line.h"
 #include "items/item_list.h"
+#include "system/final_path.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
@@ -76,8 +76,8 @@ static void PutHref(HtmlBytes* html, const Item& item, int unitSize)
     // In Unicode a path and its URL may be as long as a line.
     static wchar_t full[kLongestPath + 2];
     static char url[kUrlFormSize<wchar_t>];
-    bool made = unitSize == 1 ? ItemFullForm(item.text, full, kLongestPath + 1)
-                              : ItemFullForm(item.wideText, full, kLongestPath + 1);
+    bool made = unitSize == 1 ? FullFormOf(item.text, full, kLongestPath + 1)
+                              : FullFormOf(item.wideText, full, kLongestPath + 1);
     if (!made) full[0] = 0;
     size_t length = TextLength(full);
     if (item.isDirectory && length && full[length - 1] != '\\') full[length] = '\\', full[length + 1] = 0;

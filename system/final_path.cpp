@@ -3,6 +3,7 @@
 #include <wchar.h>
 
 #include "system/system_calls.h"
+#include "system/system_text.h"
 
 // The "\\?\" prefixes dropped in place from an answer of length units.
 static void DropLongPrefix(wchar_t* out, DWORD length)
@@ -37,6 +38,14 @@ bool FullFormOf(const wchar_t* path, wchar_t* out, int size)
     if (!length || length >= (DWORD)size) return false;
     DropLongPrefix(out, length);
     return true;
+}
+
+// Room for any text of the code page that a run holds, none longer than its
+// command line; each byte makes one unit at most.
+bool FullFormOf(const char* path, wchar_t* out, int size)
+{
+    static wchar_t wide[32768];
+    return NameFromCodePage(path, wide, 32768) && FullFormOf(wide, out, size);
 }
 
 bool PathPastOwnLink(const wchar_t* path, wchar_t* out, int size)

@@ -10,8 +10,6 @@
 #pragma once
 #include <windows.h>
 
-#include "system/system_text.h"
-
 // False when path cannot be opened or its final path does not fit in size
 // units with its NUL; out is then left unspecified.
 bool FinalPathOf(const wchar_t* path, wchar_t* out, int size);
@@ -28,16 +26,5 @@ bool PathPastOwnLink(const wchar_t* path, wchar_t* out, int size);
 // unspecified.
 bool FullFormOf(const wchar_t* path, wchar_t* out, int size);
 
-// The same for a path in the code page, converted first with the room of
-// the full form.
-template <int Size>
-bool FullFormOf(const char* path, wchar_t (&out)[Size])
-{
-    wchar_t wide[Size];
-    return NameFromCodePage(path, wide, Size) && FullFormOf(wide, out, Size);
-}
-template <int Size>
-bool FullFormOf(const wchar_t* path, wchar_t (&out)[Size])
-{
-    return FullFormOf(path, out, Size);
-}
+// The same for a path in the code page, made UTF-16 first.
+bool FullFormOf(const char* path, wchar_t* out, int size);
