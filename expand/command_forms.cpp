@@ -65,10 +65,8 @@ static int ParentLength(const wchar_t* full)
     return length;
 }
 
-// The item's "%^P" in full form: a folder ends in a backslash, so that a
-// drive root is not taken for the current folder of its drive. The text is
-// made Unicode first, where a backslash is always one.
-static bool FullFormOfItem(const Item& item, bool unicode, wchar_t (&full)[kFullFormSize<wchar_t>])
+// The text is made Unicode first, where a backslash is always one.
+bool FullFormOfItem(const Item& item, bool unicode, wchar_t* full, int size)
 {
     static wchar_t path[kPathMaxLength<wchar_t> + 2];
     if (unicode) CopyText(path, item.wideText, kPathMaxLength<wchar_t> + 1);
@@ -78,7 +76,7 @@ static bool FullFormOfItem(const Item& item, bool unicode, wchar_t (&full)[kFull
         path[length] = '\\';
         path[length + 1] = 0;
     }
-    return FullFormOf(path, full, unicode ? kFullFormSize<wchar_t> : kFullFormSize<char>);
+    return FullFormOf(path, full, size);
 }
 
 // The deepest folder that holds every File item, by their full forms.
@@ -88,7 +86,8 @@ static void TakeCommonFolder(bool unicode)
     bool first = true;
     for (int i = 0; i < itemList.count; ++i) {
         if (itemList.items[i].kind != File) continue;
-        int parent = FullFormOfItem(itemList.items[i], unicode, full) ? ParentLength(full) : 0;
+        int size = unicode ? kFullFormSize<wchar_t> : kFullFormSize<char>;
+        int parent = FullFormOfItem(itemList.items[i], unicode, full, size) ? ParentLength(full) : 0;
         int up;
         if (parent && first) {
             wmemcpy(runBase.folder, full, parent);

@@ -36,6 +36,7 @@
 // U+2018 to U+201B when the code page maps it to one of them.
 #pragma once
 #include "expand/path_forms.h"
+#include "items/item_list.h"
 
 // A full form: up to a current folder and an item behind it; in Unicode,
 // where an item has up to 32,767 units, as long as a line.
@@ -56,6 +57,12 @@ constexpr int kCommandFormSize = sizeof(Char) == 1 ? 2 * kRelativeFormSize<char>
 // when a line first holds "%^O" or "%^-O".
 template <typename Char>
 void FindRunBase();
+
+// The item's "%^P" in full form, in UTF-16 (unicode: the item's text is
+// UTF-16 too); false when it does not fit in size units. A folder's ends in
+// a backslash, as its "%^P" does, and gets it before it is made full, so
+// that a drive root is not taken for the current folder of its drive.
+bool FullFormOfItem(const Item& item, bool unicode, wchar_t* full, int size);
 
 // The forms in the order of their passes: "%^O", "%^-O", "%^Q", "%^-Q".
 enum CommandFormKind : int { Relative, RelativeWithSlashes, Quoted, QuotedForPowerShell };

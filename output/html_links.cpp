@@ -2,10 +2,10 @@
 
 #include <string.h>
 
+#include "expand/command_forms.h"
 #include "expand/path_forms.h"
 #include "expand/working_line.h"
 #include "items/item_list.h"
-#include "system/final_path.h"
 #include "system/system_calls.h"
 #include "system/system_text.h"
 #include "system/text_rules.h"
@@ -64,8 +64,8 @@ static void PutRunText(HtmlBytes* html, const void* text, int length, int unitSi
     PutUnicode(html, wide, UnitsFromCodePage((const char*)text, cut, wide, kLineBufferSize));
 }
 
-// A folder's full form ends in a backslash, as its "%^P" does, so that its
-// URL ends in a slash. The URL is ASCII, every sign in it encoded.
+// A folder's full form ends in a backslash, so that its URL ends in a slash.
+// The URL is ASCII, every sign in it encoded.
 static void PutHref(HtmlBytes* html, const Item& item, int unitSize)
 {
     if (item.kind != File) {
@@ -76,11 +76,7 @@ static void PutHref(HtmlBytes* html, const Item& item, int unitSize)
     // In Unicode a path and its URL may be as long as a line.
     static wchar_t full[kLongestPath + 2];
     static char url[kUrlFormSize<wchar_t>];
-    bool made = unitSize == 1 ? FullFormOf(item.text, full, kLongestPath + 1)
-                              : FullFormOf(item.wideText, full, kLongestPath + 1);
-    if (!made) full[0] = 0;
-    size_t length = TextLength(full);
-    if (item.isDirectory && length && full[length - 1] != '\\') full[length] = '\\', full[length + 1] = 0;
+    if (!FullFormOfItem(item, unitSize != 1, full, kLongestPath + 2)) full[0] = 0;
     if (FileUrlOf(full, url, kUrlFormSize<wchar_t>)) Put(html, url);
 }
 

@@ -349,6 +349,7 @@ TEST_F(UnicodeRun, LinksInHtmlFormat)
         {1252, "café.txt", "{dir}\\café.txt /#o=%^A", "<a href=\"{url}/caf%C3%A9.txt\">café</a>"},
         {932, "表.txt|sub\\x", "{dir}\\表.txt {dir}\\sub", "<a href=\"{url}/%E8%A1%A8.txt\">{dir}\\表.txt</a><br><a href=\"{url}/sub/\">{dir}\\sub\\</a>"},
         {0, "表.txt|📁.txt", "/#u 表.txt {dir}\\📁.txt /#o=%^N", "<a href=\"{url}/%E8%A1%A8.txt\">表.txt</a><br><a href=\"{url}/%F0%9F%93%81.txt\">📁.txt</a>"},
+        {0, "", "C:\\ /#o=%^P", "<a href=\"file:///C:/\">C:\\</a>"},
         {0, "", "http://h/s?q=a&b=<c> /#o=[%^P]", "<a href=\"http://h/s?q=a&amp;b=&lt;c&gt;\">[http://h/s?q=a&amp;b=&lt;c&gt;]</a>"},
         {0, "alpha.txt", "/#r=[BR] /#j=\", [BR]\" /#o=\"%^N\"[BR]x alpha.txt http://h/",
          "<a href=\"{url}/alpha.txt\">&quot;alpha.txt&quot;<br>x</a>, <br><a href=\"http://h/\">&quot;%^N&quot;<br>x</a>"},
